@@ -1,0 +1,2 @@
+// TLVP: the post-processor's entry.
+int main() { return 1; }
