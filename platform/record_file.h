@@ -130,9 +130,10 @@ class RecordFile {
 
   /// Reads one line: the bytes up to the next LF, without the LF and without
   /// a CR just before it. A last line without LF is a line too. A line longer
-  /// than max_length is cut to its first max_length bytes and the rest of the
-  /// line, up to and including its LF, is consumed and dropped, so the next
-  /// read starts at the next line; *was_cut (when given) tells so.
+  /// than max_length (at most kStringBufferSize) is cut to its first
+  /// max_length bytes and the rest of the line, up to and including its LF,
+  /// is consumed and dropped, so the next read starts at the next line;
+  /// *was_cut (when given) tells so.
   /// *line stays valid until the next operation on the stream. Returns false
   /// at the end of the data (eof() is then true; failed() is not set). The
   /// last position is the start of the line, so BackToLast() makes the same
@@ -154,7 +155,10 @@ class RecordFile {
   void Reset();
   bool Fill();                 // reads more data; false at the end
   bool Seek(int64_t offset);   // to an absolute read or write position
-  int ReadTokenChar();         // next byte or -1
+  bool Refuse() {              // an operation the stream cannot do
+    failed_ = true;
+    return false;
+  }
   bool NextToken(std::string_view* token);
   bool ReadRaw(void* data, size_t count);
   void WriteRaw(const void* data, size_t count);

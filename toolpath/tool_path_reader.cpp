@@ -1,0 +1,138 @@
+#include "toolpath/tool_path_reader.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace tlv {
+
+namespace {
+
+// True when the text after "_" of a header line is exactly the decimal kind.
+bool IsHeaderOf(std::string_view line, int32_t kind) {
+  char digits[16];
+  auto r = std::to_chars(digits, digits + sizeof digits, kind);
+  return line.substr(1) == std::string_view(digits, static_cast<size_t>(r.ptr - digits));
+}
+
+}  // namespace
+
+void ParseFieldLine(std::string_view line, RecordField* field) {
+  size_t equals = line.find('=');
+  if (equals == std::string_view::npos) equals = line.size();
+  // Only the text between the lead character and "=" can hold the id.
+  field->id = equals > 1 ? TextToInt(line.substr(1, equals - 1)) : 0;
+  char type = equals + 1 < line.size() ? line[equals + 1] : '\0';
+  std::string_view value = equals + 3 <= line.size() ? line.substr(equals + 3) : std::string_view();
+  switch (type) {
+    case '0':
+      field->kind = FieldKind::kText;
+      field->text.assign(value);
+      field->number = 0;
+      break;
+    case '1':
+      field->kind = FieldKind::kNumber;
+      field->text.clear();
+      field->number = TextToDouble(value);
+      break;
+    case '2':
+      field->kind = FieldKind::kNumber;
+      field->text.clear();
+      field->number = TextToInt(value);
+      break;
+    default:
+      field->kind = FieldKind::kNoValue;
+      field->text.clear();
+      field->number = 0;
+      break;
+  }
+}
+
+bool ToolPathReader::Open(const std::string& path) {
+  cut_lines_ = 0;
+  return file_.Open(path, RecordFile::Direction::kRead, RecordFile::Encoding::kToken);
+}
+
+bool ToolPathReader::OpenMemory(std::string_view text) {
+  cut_lines_ = 0;
+  return file_.OpenMemory(text, RecordFile::Encoding::kToken);
+}
+
+void ToolPathReader::Close() { file_.Close(); }
+
+bool ToolPathReader::ReadLine(std::string_view* line, bool count_cut) {
+  bool cut = false;
+  if (!file_.ReadLine(line, kMaxLineLength, &cut)) return false;
+  if (cut && count_cut) ++cut_lines_;
+  return true;
+}
+
+int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
+  record->count = 0;
+  if (!file_.is_open()) return 0;
+  std::string_view line;
+  // Lines before a header line belong to no record.
+  do {
+    if (!ReadLine(&line, true)) return 0;
+  } while (line.empty() || line[0] != '_');
+
+  RecordField& head = record->slots[0];
+  head.id = TextToInt(line.substr(1));
+  head.kind = FieldKind::kNoValue;
+  head.text.clear();
+  head.number = 0;
+  int count = 1;
+  while (ReadLine(&line, true)) {
+    if (!line.empty() && line[0] == '_') {
+      file_.BackToLast();  // the next record's header is read again next time
+      break;
+    }
+    if (std::memchr(line.data(), '=', line.size()) == nullptr) continue;
+    ParseFieldLine(line, &record->slots[count]);
+    ++count;
+    if (count == ToolPathRecord::kCapacity) {
+      // Full: the next read skips the record's remaining field lines while
+      // looking for a header.
+      break;
+    }
+  }
+  record->count = count;
+  return count;
+}
+
+bool ToolPathReader::FindAhead(int32_t kind, bool restore) {
+  if (!file_.is_open()) return false;
+  file_.SavePosition();
+  std::string_view line;
+  bool found = false;
+  while (ReadLine(&line, false)) {
+    if (!line.empty() && line[0] == '_' && IsHeaderOf(line, kind)) {
+      found = true;
+      break;
+    }
+  }
+  if (restore) {
+    file_.BackToSaved();
+  } else if (found) {
+    file_.BackToLast();
+  }
+  return found;
+}
+
+bool ToolPathReader::ComesBefore(int32_t kind) {
+  if (!file_.is_open()) return false;
+  file_.SavePosition();
+  std::string_view line;
+  bool found = false;
+  while (ReadLine(&line, false)) {
+    if (line.empty() || line[0] != '_') continue;
+    if (IsHeaderOf(line, kind)) {
+      found = true;
+      break;
+    }
+    if (IsHeaderOf(line, kProcessStart)) break;
+  }
+  file_.BackToSaved();
+  return found;
+}
+
+}  // namespace tlv

@@ -1,0 +1,83 @@
+// The forward record reader of the tool-path data file.
+#ifndef TLV_TOOLPATH_TOOL_PATH_READER_H_
+#define TLV_TOOLPATH_TOOL_PATH_READER_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/record_file.h"
+#include "toolpath/tool_path_record.h"
+
+namespace tlv {
+
+/// Reads the tool-path data file one record at a time.
+///
+/// The file is a sequence of lines (LF, or CR LF): a header line "_<kind>"
+/// starts a record, field lines ".<id>=<type> <value>" follow it, and every
+/// other line is ignored. Lines are read up to kMaxLineLength characters; of
+/// a longer line only that much is kept and the rest of it is dropped, so the
+/// next line is still read from its start. The reader is buffered and, once
+/// the record's text fields have grown, does not allocate per line.
+///
+/// **Example**
+///
+///     ToolPathReader reader;
+///     ToolPathRecord record;
+///     if (!reader.Open(path)) return false;
+///     while (reader.ReadNextRecord(&record) > 0) Handle(record);
+class ToolPathReader {
+ public:
+  static constexpr size_t kMaxLineLength = 199;
+
+  ToolPathReader() = default;
+  /// A reader with its own I/O buffer size (tests use small ones).
+  explicit ToolPathReader(size_t buffer_size) : file_(buffer_size) {}
+
+  /// Opens the file; false (and the reader stays closed) when it cannot be
+  /// read.
+  bool Open(const std::string& path);
+  /// Reads from memory; the text must outlive the reader.
+  bool OpenMemory(std::string_view text);
+  bool is_open() const { return file_.is_open(); }
+  void Close();
+  const std::string& path() const { return file_.path(); }
+
+  /// Reads the next record into *record and returns its count (fields + 1);
+  /// 0 at the end of the file or when no further header line exists. Field
+  /// lines beyond ToolPathRecord::kCapacity - 1 are skipped with the rest of
+  /// their record.
+  int ReadNextRecord(ToolPathRecord* record);
+
+  /// Searches forward for the next header line whose text after "_" is
+  /// exactly the decimal kind. With restore, the read position is put back
+  /// where it was whatever the outcome. Without it, a found header is read
+  /// next; when none is found the reader is left at the end of the file.
+  bool FindAhead(int32_t kind, bool restore);
+
+  /// True when a header of the given kind comes before the next process
+  /// start header ("_200") or the end of the file. The read position is
+  /// always put back.
+  bool ComesBefore(int32_t kind);
+
+  /// How many lines read into records so far were longer than
+  /// kMaxLineLength and were cut.
+  int64_t cut_line_count() const { return cut_lines_; }
+
+ private:
+  // Look-aheads pass count_cut = false, so a line counts once however often
+  // it is read.
+  bool ReadLine(std::string_view* line, bool count_cut);
+
+  RecordFile file_;
+  int64_t cut_lines_ = 0;
+};
+
+/// Fills *field from a field line (a line holding "="): the id is the number
+/// after the first character, the type the character after the first "=",
+/// the value starts at the third character after it.
+void ParseFieldLine(std::string_view line, RecordField* field);
+
+}  // namespace tlv
+
+#endif  // TLV_TOOLPATH_TOOL_PATH_READER_H_
