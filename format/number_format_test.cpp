@@ -1,0 +1,111 @@
+#include "format/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tlv {
+namespace {
+
+std::string Digits(double x, const OutputFormat& f) {
+  PrintedNumber p;
+  FormatDigits(x, f, &p);
+  return std::string(p.text, p.length);
+}
+
+std::string Time(double x) {
+  PrintedNumber p;
+  FormatTime(x, &p);
+  return std::string(p.text, p.length);
+}
+
+OutputFormat Real3() { return OutputFormat::RealPreset(); }
+
+TEST(NumberFormat, RoundingEdgesThreeDecimals) {
+  OutputFormat f = Real3();
+  EXPECT_EQ(Digits(12.3456, f), "12.346");
+  EXPECT_EQ(Digits(12.3454, f), "12.345");
+  EXPECT_EQ(Digits(0.00049, f), "0.");
+  EXPECT_EQ(Digits(0.0005, f), "0.001");
+  EXPECT_EQ(Digits(0.9999, f), "1.");
+  EXPECT_EQ(Digits(0.9994, f), "0.999");
+  EXPECT_EQ(Digits(-0.05, f), "-0.05");
+  EXPECT_EQ(Digits(-12.3456, f), "-12.346");
+  EXPECT_EQ(Digits(2, f), "2.");
+  EXPECT_EQ(Digits(0, f), "0.");
+  EXPECT_EQ(Digits(100.5, f), "100.5");
+}
+
+TEST(NumberFormat, Switches) {
+  OutputFormat f = Real3();
+  f.trailing_zeros = true;
+  EXPECT_EQ(Digits(2, f), "2.000");
+  EXPECT_EQ(Digits(-0.05, f), "-0.050");
+
+  OutputFormat g = OutputFormat::IntegerPreset();
+  g.leading_zeros = true;
+  g.integer_digits = 4;
+  EXPECT_EQ(Digits(7, g), "0007");
+  EXPECT_EQ(Digits(12345, g), "12345");  // wider than the width: unpadded
+  EXPECT_EQ(Digits(-7, g), "-0007");
+  EXPECT_EQ(Digits(6.5, g), "0007");     // halves round up on the magnitude
+  EXPECT_EQ(Digits(6.49, g), "0006");
+
+  OutputFormat p = Real3();
+  p.plus_sign = true;
+  EXPECT_EQ(Digits(1.5, p), "+1.5");
+  EXPECT_EQ(Digits(0, p), "+0.");
+  EXPECT_EQ(Digits(-1.5, p), "-1.5");
+
+  OutputFormat z = Real3();
+  z.leading_zeros = true;
+  z.integer_digits = 3;
+  EXPECT_EQ(Digits(0.25, z), "000.25");
+}
+
+TEST(NumberFormat, NoDecimalsPrintsNoPointWhateverTheFlag) {
+  OutputFormat f = OutputFormat::IntegerPreset();
+  f.decimal_point = true;
+  EXPECT_EQ(Digits(7, f), "7");
+  EXPECT_EQ(Digits(-0.4, f), "-0");
+}
+
+TEST(NumberFormat, WiderThan32BitsUses64BitDigits) {
+  OutputFormat f = Real3();
+  // 2147483.648 scales past 2^31.
+  EXPECT_EQ(Digits(2147483.648, f), "2147483.648");
+  EXPECT_EQ(Digits(9876543210.5, f), "9876543210.5");
+  OutputFormat i = OutputFormat::IntegerPreset();
+  EXPECT_EQ(Digits(-123456789012.0, i), "-123456789012");
+}
+
+TEST(NumberFormat, NonFiniteAndHugeValuesStayBounded) {
+  OutputFormat f = Real3();
+  EXPECT_EQ(Digits(std::numeric_limits<double>::quiet_NaN(), f), "0.");
+  EXPECT_EQ(Digits(std::numeric_limits<double>::infinity(), f), "0.");
+  std::string huge = Digits(1e300, f);
+  EXPECT_LE(huge.size(), kMaxNumberText);
+  EXPECT_EQ(huge.substr(0, 3), "100");
+}
+
+TEST(NumberFormat, QuantumIsSignedDigitString) {
+  EXPECT_EQ(Quantise(12.3456, 3), 12346);
+  EXPECT_EQ(Quantise(-0.05, 3), -50);
+  EXPECT_EQ(Quantise(0.0004, 3), 0);
+  EXPECT_EQ(Quantise(7.5, 0), 8);
+  PrintedNumber p;
+  FormatDigits(-2.0005, Real3(), &p);
+  EXPECT_EQ(p.quantum, -2001);
+}
+
+TEST(NumberFormat, TimeFormat) {
+  EXPECT_EQ(Time(3725.4), "1: 2: 5");
+  EXPECT_EQ(Time(3725.5), "1: 2: 6");
+  EXPECT_EQ(Time(59.4), "0: 0:59");
+  EXPECT_EQ(Time(59.5), "0: 1: 0");
+  EXPECT_EQ(Time(36000), "10: 0: 0");
+  EXPECT_EQ(Time(0), "0: 0: 0");
+}
+
+}  // namespace
+}  // namespace tlv
