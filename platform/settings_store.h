@@ -144,8 +144,13 @@ class SettingsStore {
                     const std::vector<SettingsChange>& changes,
                     std::string* err);
 
+  void Clear();
+  int FindLastSection(std::string_view folded_key) const;
+
   std::string path_;
-  std::string newline_ = "\n";
+  std::string newline_ = "\n";  ///< the file's own line end
+  bool utf8_bom_ = false;        ///< the file began with a UTF-8 BOM
+  bool final_newline_ = true;    ///< the last line had a line end
   std::vector<Line> lines_;
   std::vector<Section> sections_;
 };
