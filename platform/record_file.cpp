@@ -84,7 +84,8 @@ double TextToDouble(std::string_view text) {
     ++p;
   }
   // from_chars takes its own '-' sign, atof does not take a second one.
-  if (p == end || *p == '-' || *p == '+') return negative ? -0.0 : 0.0;
+  // Without a number atof gives +0 whatever sign came before.
+  if (p == end || *p == '-' || *p == '+') return 0.0;
 
   double value = 0;
   const char* start = p;
@@ -104,9 +105,7 @@ double TextToDouble(std::string_view text) {
     value = StrtodC(std::string_view(p, static_cast<size_t>(r.ptr - p)));
     return negative ? -value : value;
   }
-  if (r.ec != std::errc()) {
-    value = 0;
-  }
+  if (r.ec != std::errc()) return 0.0;
   return negative ? -value : value;
 }
 
