@@ -62,7 +62,8 @@ void ToolPathReader::Close() { file_.Close(); }
 bool ToolPathReader::ReadLine(std::string_view* line, bool count_cut) {
   bool cut = false;
   if (!file_.ReadLine(line, kMaxLineLength, &cut)) return false;
-  if (cut && count_cut) ++cut_lines_;
+  last_line_cut_ = cut && count_cut;
+  if (last_line_cut_) ++cut_lines_;
   return true;
 }
 
@@ -83,7 +84,9 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   int count = 1;
   while (ReadLine(&line, true)) {
     if (!line.empty() && line[0] == '_') {
-      file_.BackToLast();  // the next record's header is read again next time
+      // The next record's header is read again next time (and counted then).
+      file_.BackToLast();
+      if (last_line_cut_) --cut_lines_;
       break;
     }
     if (std::memchr(line.data(), '=', line.size()) == nullptr) continue;

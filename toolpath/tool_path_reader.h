@@ -71,6 +71,7 @@ class ToolPathReader {
 
   RecordFile file_;
   int64_t cut_lines_ = 0;
+  bool last_line_cut_ = false;
 };
 
 /// Fills *field from a field line (a line holding "="): the id is the number
