@@ -1,0 +1,39 @@
+// The run dialog step: the user checks the three job slots before the jobs
+// run, unless the settings allow skipping it and the slots are valid.
+#pragma once
+
+#include <string>
+
+namespace tlv {
+
+class Prompts;
+class RunMessages;
+class SettingsStore;
+struct RunSettings;
+
+/// The outcome of ValidateSlots.
+struct SlotValidation {
+  bool valid = false;
+  int bad_slot = -1;    ///< index (0 to 2) of the first bad slot
+  std::string message;  ///< what was wrong with it
+};
+
+/// Checks each enabled slot in order: a definition path is set, the output
+/// path has a file-name part, and an existing output file may be
+/// overwritten (asked through `prompts` as a Yes/No box, window or not).
+/// The first failed check ends the validation; with `with_window` its
+/// message is shown in a box titled "error".
+SlotValidation ValidateSlots(const RunSettings& settings, Prompts& prompts,
+                             bool with_window);
+
+/// The run dialog step.  When skipping is allowed and the slots are valid
+/// the dialog is not shown; otherwise skipping is switched off and the
+/// dialog shows the three slots and asks to run, to run and register the
+/// slots as default, or to cancel.  Run validates the slots: invalid ones
+/// keep the dialog open, except at end of input, where the dialog cancels
+/// (nothing could change them).  When the slots are to be registered they
+/// are written back to `store` before proceeding.  True to proceed.
+bool RunDialogStep(RunSettings* settings, SettingsStore* store,
+                   Prompts& prompts, RunMessages& messages);
+
+}  // namespace tlv
