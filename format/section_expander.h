@@ -1,0 +1,120 @@
+// Section expansion: turns a compiled NC format section into NC text, with
+// its conditional blocks, optional groups, comments and variable
+// references, and follows what the text writes literally (G90/G91/G92,
+// X/Y/Z words, canned-cycle return codes).
+#ifndef TLV_FORMAT_SECTION_EXPANDER_H_
+#define TLV_FORMAT_SECTION_EXPANDER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format/condition.h"
+
+namespace tlv {
+
+struct CodeTable;
+struct SectionTable;
+class EngineOutput;
+class VariableStore;
+
+/// Run settings the expansion consults.
+struct ExpansionSettings {
+  /// The definition splits files at the code markers 5000/5001.
+  bool split_by_code = false;
+  /// Run setting PrmDeleteNullLine: repeated line feeds collapse.
+  bool delete_null_line = false;
+  /// Run setting PrmNoAdmitRretCycle (on when missing): no R-point return
+  /// with incremental coordinates.
+  bool no_rret_in_incremental = true;
+};
+
+/// Deepest nesting of conditional blocks expanded, and of sections expanded
+/// from inside another one (a split marker expands the split-file head);
+/// deeper text fails instead of exhausting the stack.
+inline constexpr int kMaxBlockDepth = 200;
+inline constexpr int kMaxSectionNesting = 4;
+
+/// Canned-cycle return modes.
+inline constexpr int kReturnToInitial = 0;
+inline constexpr int kReturnToR = 1;
+
+class SectionExpander {
+ public:
+  SectionExpander(VariableStore& store, EngineOutput& output);
+  SectionExpander(const SectionExpander&) = delete;
+  SectionExpander& operator=(const SectionExpander&) = delete;
+
+  /// The job's sections; must outlive the expander (or be replaced).
+  void set_sections(const SectionTable* sections) { sections_ = sections; }
+  /// Takes the texts of CYC_IRET and CYC_RRET from the job's code table.
+  void SetCodes(const CodeTable& codes);
+  void set_settings(const ExpansionSettings& settings) { settings_ = settings; }
+
+  /// Expands section `id` (0..21): validates its conditional blocks (a
+  /// structural error is reported and nothing is written), then writes its
+  /// text.  Sections 17 to 19 go to the first output and never split.
+  /// False when the section is missing, faulty, or its expansion failed
+  /// (text already written stays written).
+  bool ExpandSection(int id);
+
+  /// Expands compiled section text that is not in the table (tests, the
+  /// editor's preview), `first_stream` as for sections 17 to 19.
+  bool ExpandCompiled(std::string_view text, bool first_stream);
+
+  /// Checks the order of the conditional keywords of `text`; reports the
+  /// first structural error (run log and standard output) and returns
+  /// false.  Blocks still open at the end are accepted.
+  bool ValidateConditionals(std::string_view text);
+
+  /// The condition calculator over compiled condition text.
+  double EvaluateCondition(std::string_view text) { return conditions_.Evaluate(text); }
+
+  /// Canned-cycle return mode set by the literal return codes and the
+  /// return code variable (kReturnToInitial / kReturnToR).
+  int cycle_return_mode() const { return cycle_return_mode_; }
+  void set_cycle_return_mode(int mode) { cycle_return_mode_ = mode; }
+
+ private:
+  // Each works on text_, positions [begin, end).
+  bool ExpandRegion(std::size_t begin, std::size_t end, bool first, int depth);
+  bool ExpandText(std::size_t begin, std::size_t end, bool first);
+  bool ExpandGroup(std::size_t begin, std::size_t end, bool brace, std::size_t limit,
+                   bool first);
+  /// A variable reference at `pos` (marker and id); its text goes to `buf`.
+  void Reference(std::size_t pos, bool forced, bool first, bool in_group, std::size_t limit,
+                 std::string* buf);
+  /// "&" / "$" before a reference at `pos`.
+  void ForceOrHold(std::size_t pos);
+  /// Literal watchers on the byte at `pos`.
+  void Watch(std::size_t pos, std::size_t end, int visited);
+  /// Output rules of one literal byte (and its trail byte); returns the
+  /// bytes consumed.
+  std::size_t Literal(std::size_t pos, std::size_t end, std::string* buf);
+  void CheckCycleReturnCode(bool in_group);
+  void Flush(std::string* buf, bool first);
+
+  VariableStore& store_;
+  EngineOutput& output_;
+  ConditionEvaluator conditions_;
+  const SectionTable* sections_ = nullptr;
+  ExpansionSettings settings_;
+  std::string iret_code_;
+  std::string rret_code_;
+
+  std::string_view text_;  // the section being expanded
+  int nesting_ = 0;        // sections expanded inside one another
+  // Work buffers per section nesting level, reused from record to record.
+  std::vector<std::string> text_buffers_;
+  std::vector<std::string> group_buffers_;
+  std::string scratch_;
+
+  int cycle_return_mode_ = kReturnToInitial;
+  bool suppress_blank_ = false;
+};
+
+}  // namespace tlv
+
+#endif  // TLV_FORMAT_SECTION_EXPANDER_H_
