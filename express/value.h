@@ -87,6 +87,10 @@ using DiagnosticHook = std::function<void(std::string_view text)>;
 /// not end inside a CP932 double-byte character.
 std::size_t Cp932PrefixLength(std::string_view text, std::size_t limit);
 
+/// Compares two names with ASCII letters folded to upper case (PI, AND, OR
+/// and function names are matched this way).
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 /// True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC).
 constexpr bool IsCp932LeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
