@@ -87,6 +87,41 @@ double TextToDouble(std::string_view text) {
   // Without a number atof gives +0 whatever sign came before.
   if (p == end || *p == '-' || *p == '+') return 0.0;
 
+  // Fast path for the plain decimals that make up tool paths ("-123.4567"):
+  // with at most 18 digits, a mantissa below 2^53 and at most 22 fraction
+  // digits, m / 10^k is exact in both operands and the one division is
+  // correctly rounded, so the result equals strtod's. Anything else
+  // (exponents, hex, inf/nan, long mantissas) goes the general way.
+  {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* q = p;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    while (q < end && IsDigit(*q)) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+      ++digits;
+      ++q;
+    }
+    if (q < end && *q == '.') {
+      ++q;
+      while (q < end && IsDigit(*q)) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+        ++digits;
+        ++fraction;
+        ++q;
+      }
+    }
+    bool plain = digits > 0 && digits <= 18 && fraction <= 22 && mantissa <= (uint64_t{1} << 53) &&
+                 !(q < end && (*q == 'e' || *q == 'E' || *q == 'x' || *q == 'X'));
+    if (plain) {
+      double value = static_cast<double>(mantissa) / kPow10[fraction];
+      return negative ? -value : value;
+    }
+  }
+
   double value = 0;
   const char* start = p;
   std::chars_format format = std::chars_format::general;

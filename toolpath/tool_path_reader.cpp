@@ -14,13 +14,24 @@ bool IsHeaderOf(std::string_view line, int32_t kind) {
   return line.substr(1) == std::string_view(digits, static_cast<size_t>(r.ptr - digits));
 }
 
-}  // namespace
+// Reads a field id or an integer value like atoi, with a short way for the
+// plain digits that nearly every line holds.
+int32_t ReadInt(std::string_view text) {
+  if (!text.empty() && text.size() <= 9) {
+    int32_t value = 0;
+    for (char c : text) {
+      if (c < '0' || c > '9') return TextToInt(text);
+      value = value * 10 + (c - '0');
+    }
+    return value;
+  }
+  return TextToInt(text);
+}
 
-void ParseFieldLine(std::string_view line, RecordField* field) {
-  size_t equals = line.find('=');
-  if (equals == std::string_view::npos) equals = line.size();
+// As ParseFieldLine, with the position of the first "=" known.
+void ParseField(std::string_view line, size_t equals, RecordField* field) {
   // Only the text between the lead character and "=" can hold the id.
-  field->id = equals > 1 ? TextToInt(line.substr(1, equals - 1)) : 0;
+  field->id = equals > 1 ? ReadInt(line.substr(1, equals - 1)) : 0;
   char type = equals + 1 < line.size() ? line[equals + 1] : '\0';
   std::string_view value = equals + 3 <= line.size() ? line.substr(equals + 3) : std::string_view();
   switch (type) {
@@ -37,7 +48,7 @@ void ParseFieldLine(std::string_view line, RecordField* field) {
     case '2':
       field->kind = FieldKind::kNumber;
       field->text.clear();
-      field->number = TextToInt(value);
+      field->number = ReadInt(value);
       break;
     default:
       field->kind = FieldKind::kNoValue;
@@ -45,6 +56,13 @@ void ParseFieldLine(std::string_view line, RecordField* field) {
       field->number = 0;
       break;
   }
+}
+
+}  // namespace
+
+void ParseFieldLine(std::string_view line, RecordField* field) {
+  size_t equals = line.find('=');
+  ParseField(line, equals == std::string_view::npos ? line.size() : equals, field);
 }
 
 bool ToolPathReader::Open(const std::string& path) {
@@ -77,7 +95,7 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   } while (line.empty() || line[0] != '_');
 
   RecordField& head = record->slots[0];
-  head.id = TextToInt(line.substr(1));
+  head.id = ReadInt(line.substr(1));
   head.kind = FieldKind::kNoValue;
   head.text.clear();
   head.number = 0;
@@ -89,8 +107,10 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
       if (last_line_cut_) --cut_lines_;
       break;
     }
-    if (std::memchr(line.data(), '=', line.size()) == nullptr) continue;
-    ParseFieldLine(line, &record->slots[count]);
+    const void* equals = std::memchr(line.data(), '=', line.size());
+    if (equals == nullptr) continue;
+    ParseField(line, static_cast<size_t>(static_cast<const char*>(equals) - line.data()),
+               &record->slots[count]);
     ++count;
     if (count == ToolPathRecord::kCapacity) {
       // Full: the next read skips the record's remaining field lines while
