@@ -159,7 +159,7 @@ int ExpressProgram::Compile(std::string_view text, bool reset) {
   }
   p.status = diagnostics.status();
   if (!ok) {
-    if (p.status >= 0) p.status = kExpressSyntaxError;
+    if (p.status == kExpressOk) p.status = kExpressSyntaxError;
     p.broken = true;
     return -1;
   }
