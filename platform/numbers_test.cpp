@@ -2,6 +2,9 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +51,29 @@ TEST(ParseLeadingDouble, OutOfRange) {
   EXPECT_TRUE(std::isinf(ParseLeadingDouble("1e400")));
   EXPECT_LT(ParseLeadingDouble("-1e400"), 0.0);
   EXPECT_EQ(0.0, ParseLeadingDouble("1e-400"));
+}
+
+// The short path for plain decimals must give the very double a full
+// conversion gives, or NC coordinates would differ in the last digit.
+TEST(ParseLeadingDouble, SameBitsAsTheCLibrary) {
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = (random() & 1) ? "-" : "";
+    int int_digits = static_cast<int>(random() % 9);
+    int frac_digits = static_cast<int>(random() % 12);
+    for (int k = 0; k < int_digits; ++k) text += static_cast<char>('0' + random() % 10);
+    if (frac_digits > 0 || int_digits == 0) text += '.';
+    for (int k = 0; k < frac_digits; ++k) text += static_cast<char>('0' + random() % 10);
+    if (int_digits == 0 && frac_digits == 0) text += '0';
+    double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(expected, ParseLeadingDouble(text)) << text;
+    ASSERT_EQ(std::signbit(expected), std::signbit(ParseLeadingDouble(text))) << text;
+  }
+  for (const char* text : {"0.1", "0.3", "123456789012345", "1234567890123456789",
+                           "0.000000000000000000001", "9007199254740993",
+                           "2.2250738585072014e-308", "0.0000000000000000000000001"}) {
+    EXPECT_EQ(std::strtod(text, nullptr), ParseLeadingDouble(text)) << text;
+  }
 }
 
 }  // namespace
