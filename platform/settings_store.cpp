@@ -313,21 +313,27 @@ bool SettingsStore::KeyExists(std::string_view key) const {
   return false;
 }
 
-const SettingsStore::Line* SettingsStore::FindValue(std::string_view key,
-                                                    std::string_view name) const {
+int SettingsStore::FindValueIndex(std::string_view key, std::string_view name) const {
   std::string folded = FoldKey(key);
   name = NormalName(name);
-  const Line* found = nullptr;
+  int found = -1;
   // The last definition wins, as when such a file is imported.
-  for (const Line& line : lines_) {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
     if (line.kind != Line::Kind::kText && line.kind != Line::Kind::kDword &&
         line.kind != Line::Kind::kOtherValue) {
       continue;
     }
     if (line.section < 0 || sections_[line.section].folded != folded) continue;
-    if (EqualsIgnoreCase(line.name, name)) found = &line;
+    if (EqualsIgnoreCase(line.name, name)) found = static_cast<int>(i);
   }
   return found;
+}
+
+const SettingsStore::Line* SettingsStore::FindValue(std::string_view key,
+                                                    std::string_view name) const {
+  int index = FindValueIndex(key, name);
+  return index < 0 ? nullptr : &lines_[static_cast<std::size_t>(index)];
 }
 
 std::optional<std::string> SettingsStore::ReadText(std::string_view key,
@@ -383,7 +389,8 @@ bool SettingsStore::ApplyChanges(std::string_view key,
   }
   for (const SettingsChange& change : changes) {
     std::string_view name = NormalName(change.name);
-    Line* target = const_cast<Line*>(FindValue(key, name));
+    int index = FindValueIndex(key, name);
+    Line* target = index < 0 ? nullptr : &lines_[static_cast<std::size_t>(index)];
     Line line;
     line.kind = change.kind == SettingsChange::Kind::kText ? Line::Kind::kText
                                                            : Line::Kind::kDword;

@@ -139,6 +139,8 @@ class SettingsStore {
     std::string folded;     ///< lower case, no trailing '\'
   };
 
+  /// Index into lines_ of the value's last definition, -1 when absent.
+  int FindValueIndex(std::string_view key, std::string_view name) const;
   const Line* FindValue(std::string_view key, std::string_view name) const;
   bool ApplyChanges(std::string_view key,
                     const std::vector<SettingsChange>& changes,
