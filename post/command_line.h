@@ -19,7 +19,7 @@ inline constexpr std::size_t kMaxOutputPathLength = 150;
 /// What the command line asks for.  When `accepted` is false the line was
 /// rejected: `out_text` holds what goes to standard output and `log_text`
 /// what goes to the run log (either may be empty); the closing
-/// "file specification failed" line is the caller's.
+/// "ファイルの指定に失敗しました。" line is the caller's.
 struct CommandLine {
   bool accepted = false;
   std::string input_path;          ///< resolved against the start directory

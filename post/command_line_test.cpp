@@ -127,11 +127,5 @@ TEST(CommandLine, Limits) {
       ParseCommandLine("-tlv " + kana + "あ a", dir, dir).accepted);
 }
 
-TEST(CommandLine, JoinArguments) {
-  const char* argv[] = {"TLVP", "a.ncl", "-tlv", "m.tlv"};
-  EXPECT_EQ("a.ncl -tlv m.tlv", JoinArguments(4, argv));
-  EXPECT_EQ("", JoinArguments(1, argv));
-}
-
 }  // namespace
 }  // namespace tlv

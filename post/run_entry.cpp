@@ -65,10 +65,15 @@ int RunTlvp(const RunEnvironment& env, Job& job) {
   Prompts& prompts = *env.prompts;
 
   RunLog log;
-  log.Open(RunLogPath(store, env.start_directory));
+  std::string log_error;
+  bool log_opened = log.Open(RunLogPath(store, env.start_directory), &log_error);
   RunMessages messages(&log, env.out);
   messages.Both(kBanner);
   messages.Both(kBannerNotice);
+  // The run goes on without its log, but not without saying so.
+  if (!log_opened) {
+    messages.Out("Warning: ログファイルを作成できません(" + log_error + ")。\n");
+  }
 
   RunSettings settings;
   ReportAll(messages,

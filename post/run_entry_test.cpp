@@ -101,6 +101,15 @@ TEST_F(TlvpRun, OnlyTlvIsRejected) {
                       "ファイルの指定に失敗しました。終了します。\n",
             r.out);
   EXPECT_EQ(kBanner + "ファイルの指定に失敗しました。終了します。\n", Log());
+
+  // The log goes where "TLVLog" says; a log that cannot be made is reported.
+  WriteSettings("\"TLVLog\"=\"" + Path("run.log") + "\"\n");
+  Run(kTlvp, "-tlv");
+  EXPECT_TRUE(ReadTestFile(Path("run.log")).starts_with(kBanner));
+  WriteSettings("\"TLVLog\"=\"" + Path("no/such/run.log") + "\"\n");
+  r = Run(kTlvp, "-tlv");
+  EXPECT_TRUE(r.out.starts_with(kBanner + "Warning: ログファイルを作成できません("))
+      << r.out;
 }
 
 TEST_F(TlvpRun, SkippedDialogRunsJobAndDeletesInput) {
