@@ -1,0 +1,14 @@
+// tlvdef: see tools/tlvdef.h.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/tlvdef.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = tlv::RunTlvdef(args, {std::cin, std::cout, std::cerr});
+  std::cout.flush();
+  return std::cout.good() ? status : 1;
+}
