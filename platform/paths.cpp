@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,9 +124,31 @@ bool RenameFile(const std::string& from, const std::string& to,
 
 bool CopyFile(const std::string& from, const std::string& to,
               std::string* err) {
-  std::string content;
-  if (!ReadFileBytes(from, &content, err)) return false;
-  return WriteFileAtomically(to, content, err);
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetError(err, from, errno);
+    return false;
+  }
+  AtomicFileWriter out;
+  if (!out.Open(to, err)) {
+    ::close(in);
+    return false;
+  }
+  // Streamed in chunks: NC programs can be far larger than memory allows.
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetError(err, from, errno);
+      ::close(in);
+      return false;
+    }
+    if (!out.Write(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) break;
+  }
+  ::close(in);
+  return out.Commit(err);
 }
 
 bool MakeDirectories(const std::string& path, std::string* err) {

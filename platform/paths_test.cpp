@@ -101,26 +101,6 @@ TEST(Paths, FileSystem) {
   EXPECT_TRUE(IsDirectory(ExecutableDirectory()));
 }
 
-TEST(Paths, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
-  TempDirForTest dir;
-  std::string path = dir.File("out.nc");
-  std::string err;
-  ASSERT_TRUE(WriteFileAtomically(path, std::string(100000, 'x'), &err));
-  ASSERT_TRUE(WriteFileAtomically(path, "short", &err));
-  std::string content;
-  ASSERT_TRUE(ReadFileBytes(path, &content, &err));
-  EXPECT_EQ("short", content);
-  EXPECT_TRUE(WriteFileAtomically(dir.File("a/b/c.txt"), "x", &err, true)) << err;
-  EXPECT_FALSE(WriteFileAtomically(dir.File("missing/c.txt"), "x", &err));
-  // Nothing but the files we wrote.
-  std::size_t count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    (void)entry;
-    ++count;
-  }
-  EXPECT_EQ(2u, count);  // out.nc and a/
-}
-
 TEST(Paths, DataFolderFollowsXdg) {
   const char* saved = std::getenv("XDG_DATA_HOME");
   std::string keep = saved ? saved : "";

@@ -101,7 +101,9 @@ class Prompts {
 /// rest of the line is read and dropped).
 class TerminalPrompts : public Prompts {
  public:
-  TerminalPrompts(std::FILE* in, std::FILE* out) : in_(in), out_(out) {}
+  /// A null `in` is an input that has already ended; a null `out` is stderr.
+  TerminalPrompts(std::FILE* in, std::FILE* out)
+      : in_(in), out_(out ? out : stderr) {}
 
   void ShowMessage(std::string_view title, std::string_view text) override;
   bool AskYesNo(std::string_view title, std::string_view text) override;
