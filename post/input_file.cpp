@@ -49,11 +49,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 // Appends the whole of `piece` to `out` and makes it durable.  False with
 // `reason` when any step fails.
-bool AppendPiece(int out, const std::string& piece, char* buffer,
-                 std::size_t chunk_size, std::string* reason) {
+bool AppendPiece(int out, const struct stat& out_stat, const std::string& piece,
+                 char* buffer, std::size_t chunk_size, std::string* reason) {
   Fd in(::open(piece.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) {
+  struct stat in_stat;
+  if (in.get() < 0 || ::fstat(in.get(), &in_stat) != 0) {
     *reason = std::strerror(errno);
+    return false;
+  }
+  // A piece that is the input file itself (a link) would grow as fast as
+  // it is read and never end.
+  if (in_stat.st_dev == out_stat.st_dev && in_stat.st_ino == out_stat.st_ino) {
+    *reason = "入力ファイルそのものです";
     return false;
   }
   for (;;) {
@@ -102,7 +109,7 @@ JoinResult JoinInputPieces(const std::string& input_path,
     }
     std::string reason;
     bool appended =
-        AppendPiece(out.get(), piece, buffer.get(), chunk_size, &reason);
+        AppendPiece(out.get(), before, piece, buffer.get(), chunk_size, &reason);
     if (appended && !RemoveFile(piece, &reason)) appended = false;
     if (!appended) {
       // Undo the partial append so a second join does not double any data.

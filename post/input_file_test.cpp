@@ -52,6 +52,17 @@ TEST(JoinInputPieces, FailedWriteKeepsPiece) {
   EXPECT_EQ("piece one\n", ReadTestFile(input + "_1"));
 }
 
+TEST(JoinInputPieces, PieceLinkedToInputIsRefused) {
+  TempFolder dir;
+  std::string input = dir / "d.ncl";
+  WriteTestFile(input, "data\n");
+  ASSERT_EQ(0, ::symlink(input.c_str(), (input + "_1").c_str()));
+  JoinResult r = JoinInputPieces(input);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ("data\n", ReadTestFile(input));
+  EXPECT_TRUE(PathExists(input + "_1"));
+}
+
 TEST(JoinInputPieces, MissingInputIsAnError) {
   TempFolder dir;
   WriteTestFile(dir / "c.ncl_1", "x");
