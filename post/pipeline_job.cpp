@@ -9,8 +9,8 @@ namespace {
 // plainly that no NC program was made, so the run ends as a failure.
 class UnavailablePipelineJob : public Job {
  public:
-  bool Run(RunSettings&, int, RunMessages& messages) override {
-    messages.Both(
+  bool Run(RunSettings&, int, const JobServices& services) override {
+    services.messages->Both(
         "Error: このビルドには実行パイプラインが含まれていないため、"
         "NC プログラムを作成できません。\n");
     return false;

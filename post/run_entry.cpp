@@ -138,6 +138,7 @@ int RunTlvp(const RunEnvironment& env, Job& job) {
                   ")。元の名前のまま処理します。\n");
   }
 
+  JobServices services{&messages, &prompts, &store};
   bool success = false;
   for (int i = 0; i < kJobSlotCount; ++i) {
     const JobSlot& slot = settings.slots[i];
@@ -149,7 +150,7 @@ int RunTlvp(const RunEnvironment& env, Job& job) {
       messages.Log("Error: %s が存在しません。\n", slot.definition_path);
       continue;
     }
-    success = job.Run(settings, i, messages);
+    success = job.Run(settings, i, services);
     // The job may have changed the slot's paths; report what it used.
     const JobSlot& ran = settings.slots[i];
     messages.Out("  TLV   File: " + ran.definition_path + "\n");

@@ -20,9 +20,9 @@ namespace {
 class CopyJob : public tlv::Job {
  public:
   bool Run(tlv::RunSettings& settings, int slot_index,
-           tlv::RunMessages& messages) override {
+           const tlv::JobServices& services) override {
     const tlv::JobSlot& slot = settings.slots[slot_index];
-    messages.Out("[test job] slot " + std::to_string(slot_index + 1) +
+    services.messages->Out("[test job] slot " + std::to_string(slot_index + 1) +
                  " input " + settings.input_path + " db " +
                  (slot.database_mode ? "1" : "0") + "\n");
     std::string definition, err;
