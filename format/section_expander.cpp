@@ -475,11 +475,11 @@ void SectionExpander::Watch(std::size_t pos, std::size_t end, int visited) {
   }
   // Canned-cycle return codes written literally set the return mode.
   const std::string_view rest = text_.substr(pos, end - pos);
-  if (!iret_code_.empty() && rest.substr(0, iret_code_.size()) == iret_code_) {
+  if (!iret_code_.empty() && iret_code_[0] == c && rest.substr(0, iret_code_.size()) == iret_code_) {
     cycle_return_mode_ = kReturnToInitial;
     output_.Log(kNoticeInitial);
   }
-  if (!rret_code_.empty() && rest.substr(0, rret_code_.size()) == rret_code_) {
+  if (!rret_code_.empty() && rret_code_[0] == c && rest.substr(0, rret_code_.size()) == rret_code_) {
     cycle_return_mode_ = kReturnToR;
     output_.Log(kNoticeR);
   }

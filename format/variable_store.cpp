@@ -23,6 +23,11 @@ constexpr std::int32_t kIndexedNumbers = 8192;
 }  // namespace
 
 CoordinateWord FindCoordinateWord(std::int32_t number) {
+  // Most references are not coordinate words; reject them at once.
+  if (!((number >= 10 && number <= 12) || (number >= 103 && number <= 108) ||
+        (number >= 217 && number <= 219) || (number >= 1720 && number <= 1722))) {
+    return CoordinateWord{};
+  }
   for (const CoordinateFamily& f : kFamilies) {
     for (int axis = 0; axis < 3; ++axis) {
       if (f.words[axis] == number) return CoordinateWord{&f, axis};
