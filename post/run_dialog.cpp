@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "post/own_file_naming.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
 
@@ -10,7 +11,8 @@ namespace {
 
 constexpr std::string_view kDialogTitle = "ﾊﾟﾗﾒｰﾀ入力 (Rev4.24)";
 
-enum Choice { kRun = 0, kRunAndRegister = 1, kCancel = 2 };
+// The dialog's buttons, then one entry per slot to change it.
+enum Choice { kRun = 0, kRunAndRegister = 1, kCancel = 2, kEditSlot1 = 3 };
 
 // The dialog's content in text form: one block per slot.
 std::string DescribeSlots(const RunSettings& settings) {
@@ -30,6 +32,44 @@ std::string DescribeSlots(const RunSettings& settings) {
     }
   }
   return text;
+}
+
+// A typed name without a folder is taken relative to `directory`, as on
+// the command line.
+std::string ResolveTyped(const std::string& name, const std::string& directory) {
+  return HasSeparator(name) ? name : directory + name;
+}
+
+// Changes one slot the way the dialog's controls do: the enabled check box,
+// the definition path (its database mode read again and own-file naming run
+// again, as after the definition picker) and the output path.
+void EditSlot(RunSettings* settings, int index, Prompts& prompts,
+              RunMessages& messages) {
+  JobSlot& slot = settings->slots[index];
+  std::string title = std::to_string(index + 1) + ": " + slot.name;
+  int use = prompts.AskChoice(title, "この設定を利用する", {"はい", "いいえ"},
+                              slot.enabled ? 0 : 1);
+  if (use == 0 || use == 1) slot.enabled = use == 0;
+
+  std::optional<std::string> definition =
+      prompts.AskText(title, "ＴＬＶﾌｧｲﾙ名", slot.definition_path);
+  if (definition && *definition != slot.definition_path) {
+    SetDefinitionPath(&slot, definition->empty()
+                                 ? std::string()
+                                 : ResolveTyped(*definition,
+                                                settings->start_directory));
+    std::vector<std::string> warnings;
+    ApplyOwnFileNaming(settings, &warnings);
+    for (const std::string& warning : warnings) messages.Both(warning);
+  }
+
+  std::optional<std::string> output =
+      prompts.AskText(title, "出力ﾌｧｲﾙ名", slot.output_path);
+  if (output && *output != slot.output_path) {
+    slot.output_path = output->empty()
+                           ? std::string()
+                           : ResolveTyped(*output, settings->save_directory);
+  }
 }
 
 SlotValidation Fail(int slot, std::string message) {
@@ -71,11 +111,18 @@ bool RunDialogStep(RunSettings* settings, SettingsStore* store,
     proceed = true;
   } else {
     settings->skip_run_dialog = false;
-    const std::vector<std::string> choices = {
-        "実行", "実行 (デフォルトとして登録)", "ｷｬﾝｾﾙ"};
+    std::vector<std::string> choices = {"実行", "実行 (デフォルトとして登録)",
+                                        "ｷｬﾝｾﾙ"};
+    for (int i = 0; i < kJobSlotCount; ++i) {
+      choices.push_back(std::to_string(i + 1) + " を変更");
+    }
     for (;;) {
       int choice = prompts.AskChoice(kDialogTitle, DescribeSlots(*settings),
                                      choices, kRun);
+      if (choice >= kEditSlot1 && choice < kEditSlot1 + kJobSlotCount) {
+        EditSlot(settings, choice - kEditSlot1, prompts, messages);
+        continue;
+      }
       if (choice != kRun && choice != kRunAndRegister) return false;
       if (choice == kRunAndRegister) settings->save_job_settings = true;
       if (ValidateSlots(*settings, prompts, true).valid) break;

@@ -29,9 +29,11 @@ SlotValidation ValidateSlots(const RunSettings& settings, Prompts& prompts,
 /// The run dialog step.  When skipping is allowed and the slots are valid
 /// the dialog is not shown; otherwise skipping is switched off and the
 /// dialog shows the three slots and asks to run, to run and register the
-/// slots as default, or to cancel.  Run validates the slots: invalid ones
-/// keep the dialog open, except at end of input, where the dialog cancels
-/// (nothing could change them).  When the slots are to be registered they
+/// slots as default, to cancel, or to change a slot (its enabled flag,
+/// definition path and output path; a name without a folder is taken
+/// relative to the start or save directory).  Run validates the slots:
+/// invalid ones keep the dialog open, except at end of input, where the
+/// dialog cancels (nothing could change them any more).  When the slots are to be registered they
 /// are written back to `store` before proceeding.  True to proceed.
 bool RunDialogStep(RunSettings* settings, SettingsStore* store,
                    Prompts& prompts, RunMessages& messages);

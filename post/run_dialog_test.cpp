@@ -167,6 +167,24 @@ TEST_F(RunDialogStepTest, InvalidSlotsKeepDialogOpenUntilInputEnds) {
   EXPECT_NE(std::string::npos, shown.find("ﾊﾟﾗﾒｰﾀ入力", shown.find("[error]")));
 }
 
+TEST_F(RunDialogStepTest, EditingASlotFixesIt) {
+  RunSettings s = Slots(dir_);
+  s.start_directory = dir_.path() + "/";
+  s.save_directory = dir_.path() + "/nc/";
+  s.slots[0].definition_path.clear();
+  // Run: refused (the box takes the empty line).  Change slot 1: keep it
+  // enabled, a definition name, an output name; run again.  Change slot 3:
+  // enable it, ESC keeps its definition, keep its output.
+  ScriptedPrompts p("1\n\n4\n\nmill.tlv\nfirst.nc\n6\n1\n\x1b\n\n1\n");
+  EXPECT_TRUE(RunDialogStep(&s, &store_, p.prompts(), messages_));
+  EXPECT_TRUE(s.slots[0].enabled);
+  EXPECT_EQ(dir_ / "mill.tlv", s.slots[0].definition_path);
+  EXPECT_EQ(dir_ / "nc/first.nc", s.slots[0].output_path);
+  EXPECT_TRUE(s.slots[2].enabled);
+  EXPECT_EQ(dir_ / "def3.tlv", s.slots[2].definition_path);
+  EXPECT_EQ(dir_ / "out3.nc", s.slots[2].output_path);
+}
+
 TEST_F(RunDialogStepTest, RegisterWritesSlotsBack) {
   RunSettings s = Slots(dir_);
   {
