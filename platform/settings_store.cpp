@@ -183,6 +183,9 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
     }
     if (text[0] == '[') {
       std::string_view inner = TrimRight(text);
+      // Until the next good key line, values have no key and are skipped.
+      section = -1;
+      line.section = -1;
       if (inner.size() < 2 || inner.back() != ']') {
         warn(line_no, "key line without ']'");
       } else if (inner.size() > 1 && inner[1] == '-') {
@@ -226,7 +229,7 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
     }
     rest = TrimLeft(rest.substr(1));
     if (section < 0) {
-      warn(line_no, "value before the first key");
+      warn(line_no, "value outside a key");
       lines_.push_back(std::move(line));
       continue;
     }

@@ -127,24 +127,33 @@ TEST(SettingsStore, HandEditedMistakesAreSkippedWithTheirLine) {
       "\"E\"=qword:1\n"              // 7
       "garbage\n"                    // 8
       "[Broken\n"                    // 9
-      "\"F\" \"2\"\n"                // 10
-      "; a comment\n"                // 11
-      "\"G\"=\"3\"\n"                // 12
-      "\"A\"=\"4\"\n",               // 13: the last definition wins
+      "\"H\"=\"lost\"\n"             // 10: belongs to no key
+      "[-HKEY_LOCAL_MACHINE\\X]\n"   // 11
+      "\"I\"=\"lost\"\n"             // 12
+      "[k]\n"                        // 13: K again
+      "\"F\" \"2\"\n"                // 14
+      "; a comment\n"                // 15
+      "\"G\"=\"3\"\n"                // 16
+      "\"A\"=\"4\"\n",               // 17: the last definition wins
       "my.reg", &warnings);
-  ASSERT_EQ(8u, warnings.size());
-  EXPECT_EQ("my.reg:1: value before the first key", warnings[0]);
+  ASSERT_EQ(11u, warnings.size());
+  EXPECT_EQ("my.reg:1: value outside a key", warnings[0]);
   EXPECT_EQ("my.reg:4: text value without closing quote", warnings[1]);
   EXPECT_EQ("my.reg:5: bad dword value", warnings[2]);
   EXPECT_EQ("my.reg:6: bad dword value", warnings[3]);
   EXPECT_EQ("my.reg:7: unknown value type", warnings[4]);
   EXPECT_EQ("my.reg:8: not a key or value line", warnings[5]);
   EXPECT_EQ("my.reg:9: key line without ']'", warnings[6]);
-  EXPECT_EQ("my.reg:10: '=' expected after the value name", warnings[7]);
+  EXPECT_EQ("my.reg:10: value outside a key", warnings[7]);
+  EXPECT_EQ("my.reg:11: key deletion ignored", warnings[8]);
+  EXPECT_EQ("my.reg:12: value outside a key", warnings[9]);
+  EXPECT_EQ("my.reg:14: '=' expected after the value name", warnings[10]);
   EXPECT_EQ("4", store.ReadText("K", "A"));
   EXPECT_EQ("3", store.ReadText("K", "G"));
   EXPECT_EQ(std::nullopt, store.ReadText("K", "B"));
   EXPECT_EQ(std::nullopt, store.ReadNumber("K", "C"));
+  EXPECT_EQ(std::nullopt, store.ReadText("K", "H"));
+  EXPECT_FALSE(store.KeyExists("HKEY_LOCAL_MACHINE\\X"));
 }
 
 TEST(SettingsStore, ReadsUtf16WithByteOrderMark) {
