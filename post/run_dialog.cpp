@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "post/command_line.h"
 #include "post/own_file_naming.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
@@ -40,6 +41,16 @@ std::string ResolveTyped(const std::string& name, const std::string& directory) 
   return HasSeparator(name) ? name : directory + name;
 }
 
+// A typed path over its limit is refused with a box; the slot keeps its
+// old path.
+bool FitsPathLimit(const std::string& path, std::size_t limit,
+                   Prompts& prompts) {
+  if (SystemTextLength(path) <= limit) return true;
+  prompts.ShowMessage("error", "パスが長すぎます(" + std::to_string(limit) +
+                                   " 文字まで)。");
+  return false;
+}
+
 // Changes one slot the way the dialog's controls do: the enabled check box,
 // the definition path (its database mode read again and own-file naming run
 // again, as after the definition picker) and the output path.
@@ -54,21 +65,26 @@ void EditSlot(RunSettings* settings, int index, Prompts& prompts,
   std::optional<std::string> definition =
       prompts.AskText(title, "ＴＬＶﾌｧｲﾙ名", slot.definition_path);
   if (definition && *definition != slot.definition_path) {
-    SetDefinitionPath(&slot, definition->empty()
-                                 ? std::string()
-                                 : ResolveTyped(*definition,
-                                                settings->start_directory));
-    std::vector<std::string> warnings;
-    ApplyOwnFileNaming(settings, &warnings);
-    for (const std::string& warning : warnings) messages.Both(warning);
+    std::string path = definition->empty()
+                           ? std::string()
+                           : ResolveTyped(*definition, settings->start_directory);
+    if (FitsPathLimit(path, kMaxSlotDefinitionPathLength, prompts)) {
+      SetDefinitionPath(&slot, std::move(path));
+      std::vector<std::string> warnings;
+      ApplyOwnFileNaming(settings, &warnings);
+      for (const std::string& warning : warnings) messages.Both(warning);
+    }
   }
 
   std::optional<std::string> output =
       prompts.AskText(title, "出力ﾌｧｲﾙ名", slot.output_path);
   if (output && *output != slot.output_path) {
-    slot.output_path = output->empty()
+    std::string path = output->empty()
                            ? std::string()
                            : ResolveTyped(*output, settings->save_directory);
+    if (FitsPathLimit(path, kMaxSlotOutputPathLength, prompts)) {
+      slot.output_path = std::move(path);
+    }
   }
 }
 

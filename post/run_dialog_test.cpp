@@ -174,8 +174,10 @@ TEST_F(RunDialogStepTest, EditingASlotFixesIt) {
   s.slots[0].definition_path.clear();
   // Run: refused (the box takes the empty line).  Change slot 1: keep it
   // enabled, a definition name, an output name; run again.  Change slot 3:
-  // enable it, ESC keeps its definition, keep its output.
-  ScriptedPrompts p("1\n\n4\n\nmill.tlv\nfirst.nc\n6\n1\n\x1b\n\n1\n");
+  // enable it, ESC keeps its definition, an over-long output is refused
+  // (its box takes the empty line).
+  ScriptedPrompts p("1\n\n4\n\nmill.tlv\nfirst.nc\n6\n1\n\x1b\n/" +
+                    std::string(150, 'o') + "\n\n1\n");
   EXPECT_TRUE(RunDialogStep(&s, &store_, p.prompts(), messages_));
   EXPECT_TRUE(s.slots[0].enabled);
   EXPECT_EQ(dir_ / "mill.tlv", s.slots[0].definition_path);
@@ -183,6 +185,7 @@ TEST_F(RunDialogStepTest, EditingASlotFixesIt) {
   EXPECT_TRUE(s.slots[2].enabled);
   EXPECT_EQ(dir_ / "def3.tlv", s.slots[2].definition_path);
   EXPECT_EQ(dir_ / "out3.nc", s.slots[2].output_path);
+  EXPECT_NE(std::string::npos, p.shown().find("パスが長すぎます(150 文字まで)。"));
 }
 
 TEST_F(RunDialogStepTest, RegisterWritesSlotsBack) {
