@@ -1,6 +1,7 @@
 #include "express/code.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "express/functions.h"
 
