@@ -1,9 +1,13 @@
 // Arbitrary bytes as a tool-path data file: the record reader with its
-// look-aheads mixed in, the header scans, and the same through a file-sized
-// buffer small enough that lines and pushed-back headers cross refills.
+// look-aheads mixed in (through a buffer small enough that lines and
+// pushed-back headers cross refills, and a large one), the header scans, and
+// the record stream underneath in both encodings.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "platform/record_file.h"
 
 #include "toolpath/header_value.h"
 #include "toolpath/tool_path_reader.h"
@@ -39,6 +43,33 @@ void ReadThrough(std::string_view text, size_t buffer_size) {
   }
 }
 
+// The stream underneath, in both encodings, as the definition reader and
+// the token reader drive it.
+void ReadStream(std::string_view bytes, tlv::RecordFile::Encoding encoding) {
+  tlv::RecordFile in(16);
+  if (!in.OpenMemory(bytes, encoding)) return;
+  std::string text;
+  int32_t i = 0;
+  double d = 0;
+  uint8_t b = 0;
+  for (int step = 0; !in.failed() && step < 100000; ++step) {
+    int64_t before = in.Tell();
+    switch (step % 5) {
+      case 0: in.ReadInt(&i); break;
+      case 1: in.ReadString(&text); break;
+      case 2: in.ReadDouble(&d); break;
+      case 3: in.ReadByte(&b); break;
+      default:
+        in.BackToLast();
+        if (in.Tell() > before) __builtin_trap();
+        in.ReadString(&text);
+        break;
+    }
+    if (text.size() > tlv::RecordFile::kStringBufferSize) __builtin_trap();
+    if (in.Tell() < 0 || static_cast<size_t>(in.Tell()) > bytes.size()) __builtin_trap();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -49,5 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      tlv::kHeaderProcedureName}) {
     if (tlv::ScanHeaderValue(text, id).size() > tlv::kMaxHeaderValueLength) __builtin_trap();
   }
+  ReadStream(text, tlv::RecordFile::Encoding::kBinary);
+  ReadStream(text, tlv::RecordFile::Encoding::kToken);
   return 0;
 }

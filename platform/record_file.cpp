@@ -323,7 +323,6 @@ bool RecordFile::NextToken(std::string_view* token) {
   }
   size_t start = pos_;
   bool in_scratch = false;
-  size_t total = 0;
   for (;;) {
     if (pos_ == end_) {
       // The token runs on past the buffer: keep what we have before refilling.
@@ -332,7 +331,6 @@ bool RecordFile::NextToken(std::string_view* token) {
       size_t n = pos_ - start;
       size_t room = kStringBufferSize - std::min(kStringBufferSize, scratch_.size());
       scratch_.append(buf_ + start, std::min(n, room));
-      total += n;
       if (!Fill()) {
         eof_ = true;
         *token = scratch_;
