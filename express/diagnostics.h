@@ -20,7 +20,6 @@ class Diagnostics {
   /// True once an error (negative status) has been recorded.
   bool failed() const { return status_ < 0; }
   void Reset() { status_ = kExpressOk; }
-  void set_status(int status) { status_ = status; }
 
   /// Raises the status by `code` (RaiseExpressStatus) without a text.
   void Raise(int code) { status_ = RaiseExpressStatus(status_, code); }
