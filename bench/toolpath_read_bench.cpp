@@ -6,8 +6,8 @@
 //       exist), reads it record by record and reports MB/s, records/s and
 //       the peak resident memory.
 //   toolpath_read_bench --micro [Google Benchmark options]
-//       Micro-benchmarks of line reading, number reading and record reading
-//       in memory.
+//       Micro-benchmarks of line reading, number reading, record reading and
+//       token writing in memory.
 #define TLV_BENCH_OWN_MAIN
 
 #include <benchmark/benchmark.h>
@@ -100,6 +100,26 @@ void BM_TextToInt(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TextToInt);
+
+// The NC output side: many small token writes through the same stream.
+void BM_WriteTokens(benchmark::State& state) {
+  std::string sink;
+  for (auto _ : state) {
+    RecordFile out;
+    out.OpenMemoryWriter(&sink, RecordFile::Encoding::kToken);
+    for (int i = 0; i < 100000; ++i) {
+      out.WriteString("N");
+      out.WriteInt(i);
+      out.WriteString("G01X");
+      out.WriteString("123.456");
+      out.WriteString("Y-12.5\n");
+    }
+    out.Close();
+    benchmark::DoNotOptimize(sink.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sink.size()));
+}
+BENCHMARK(BM_WriteTokens);
 
 int RunFileBenchmark(int64_t megabytes, std::string path, bool keep) {
   std::string temp_dir;

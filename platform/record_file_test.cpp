@@ -120,6 +120,16 @@ TEST(RecordFileTest, BinaryStringsAreCutOrRefusedNeverOverrun) {
   EXPECT_TRUE(in.ReadInt(&after));
   EXPECT_EQ(after, 42);
 
+  // Raw bytes ignore the encoding; a short read says how much it got.
+  RecordFile raw(16);
+  ASSERT_TRUE(raw.OpenMemory(data, Encoding::kToken));
+  std::string bytes(20100, '\0');
+  EXPECT_EQ(raw.ReadBytes(bytes.data(), 4), 4u);
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x20\x4E\x00\x00", 4));
+  EXPECT_EQ(raw.ReadBytes(bytes.data(), bytes.size()), data.size() - 4);
+  EXPECT_TRUE(raw.eof());
+  EXPECT_TRUE(raw.failed());
+
   // Corrupt lengths: negative, beyond the data, absurd.
   for (std::string bad : {std::string("\xFF\xFF\xFF\xFF" "abc", 7), std::string("\x05\x00\x00\x00" "abc", 7),
                           std::string("\xFF\xFF\xFF\x7F" "abc", 7), std::string("\x05\x00", 2)}) {
