@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "platform/numbers.h"
 #include "platform/paths.h"
@@ -73,6 +74,14 @@ bool TerminalPrompts::ReadAnswer(std::string* line) {
     if (line->size() < kMaxAnswer) line->push_back(static_cast<char>(c));
   }
   if (!line->empty() && line->back() == '\r') line->pop_back();
+  // A terminal echoes what was typed; answers from a pipe or file are
+  // echoed here so that the transcript reads like a dialog.
+  int fd = ::fileno(in_);
+  if (fd < 0 || !::isatty(fd)) {
+    std::fwrite(line->data(), 1, line->size(), out_);
+    std::fputc('\n', out_);
+    std::fflush(out_);
+  }
   return true;
 }
 

@@ -52,6 +52,8 @@ TEST(TerminalPrompts, YesNo) {
   EXPECT_TRUE(t.prompts().AtEndOfInput());
   std::string shown = t.shown();
   EXPECT_NE(std::string::npos, shown.find("[確認]\n出力ファイルを上書きしてもいいですか?\n")) << shown;
+  // Piped answers are echoed so the transcript reads like a dialog.
+  EXPECT_NE(std::string::npos, shown.find("[y]: maybe\nはい(y) / いいえ(n) [y]: n\n")) << shown;
 }
 
 TEST(TerminalPrompts, EveryDialogTakesItsDefaultAtEndOfInput) {
