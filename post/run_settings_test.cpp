@@ -182,37 +182,6 @@ TEST(RunSettings, OverlongValuesAreNotUsed) {
             r.warnings[0]);
 }
 
-TEST(RunSettings, WritesSavePathAndSlotsBack) {
-  TempFolder dir;
-  SettingsStore store = LoadStore(dir,
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\r\n"
-      "\"SavePath\"=\"/nc\"\r\n");
-  RunSettings s;
-  ReadRunSettings(store, "/start", &s);
-  std::string err;
-  ASSERT_TRUE(WriteSavePath(&store, s, &err)) << err;
-  s.slots[1].name = "Lathe";
-  s.slots[1].enabled = true;
-  s.slots[1].definition_path = "/defs/lathe.tlv";
-  s.slots[1].output_path = "/nc/lathe.nc";
-  ASSERT_TRUE(WriteJobSlots(&store, s, &err)) << err;
-
-  // What is on disk reads back the same.
-  SettingsStore again;
-  ASSERT_TRUE(again.Load(dir / "registry.reg", &err));
-  EXPECT_EQ("/nc/", again.ReadText(kMainKey, "SavePath"));
-  RunSettings t;
-  ReadRunSettings(again, "/start", &t);
-  for (int i = 0; i < kJobSlotCount; ++i) {
-    EXPECT_EQ(s.slots[i].name, t.slots[i].name);
-    EXPECT_EQ(s.slots[i].enabled, t.slots[i].enabled);
-    EXPECT_EQ(s.slots[i].definition_path, t.slots[i].definition_path);
-    EXPECT_EQ(s.slots[i].output_path, t.slots[i].output_path);
-  }
-  std::string file = ReadTestFile(dir / "registry.reg");
-  EXPECT_NE(std::string::npos, file.find("\"Validate\"=dword:00000001")) << file;
-}
-
 TEST(RunSettings, DatabaseModeFromDefinition) {
   TempFolder dir;
   WriteDefinition(dir / "db.tlv", "TOLvek3.70", 0x00070002);
