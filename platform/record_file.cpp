@@ -225,7 +225,7 @@ bool RecordFile::OpenMemoryWriter(std::string* sink, Encoding encoding) {
   }
   memory_ = true;
   sink_ = sink;
-  sink_->clear();
+  base_ = last_ = saved_ = static_cast<int64_t>(sink_->size());
   own_buffer_.resize(buffer_size_);
   buf_ = own_buffer_.data();
   wbuf_ = own_buffer_.data();

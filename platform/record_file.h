@@ -81,8 +81,8 @@ class RecordFile {
   bool Open(const std::string& path, Direction direction, Encoding encoding);
   /// Reads from memory; the bytes must outlive the stream.
   bool OpenMemory(std::string_view bytes, Encoding encoding);
-  /// Writes append to *sink (which is cleared first); the bytes reach *sink
-  /// at the latest when the stream is flushed or closed.
+  /// Writes append to *sink; positions count from the start of *sink. The
+  /// bytes reach *sink at the latest when the stream is flushed or closed.
   bool OpenMemoryWriter(std::string* sink, Encoding encoding);
 
   bool is_open() const { return open_; }

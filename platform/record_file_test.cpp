@@ -143,7 +143,7 @@ TEST(RecordFileTest, BinaryStringsAreCutOrRefusedNeverOverrun) {
 }
 
 TEST(RecordFileTest, TokenWritingAddsNothing) {
-  std::string data;
+  std::string data = "%\n";  // a memory writer appends
   RecordFile out(16);
   ASSERT_TRUE(out.OpenMemoryWriter(&data, Encoding::kToken));
   out.WriteString("G01");
@@ -156,7 +156,7 @@ TEST(RecordFileTest, TokenWritingAddsNothing) {
   out.WriteDouble(-2.5e-7);
   out.WriteString("\r\n");
   ASSERT_TRUE(out.Close());
-  EXPECT_EQ(data, "G01X-12400000000002000.1-2.5e-07\r\n");
+  EXPECT_EQ(data, "%\nG01X-12400000000002000.1-2.5e-07\r\n");
 }
 
 TEST(RecordFileTest, TokenReading) {
