@@ -167,7 +167,7 @@ PostDefinition BusyDefinition(const VariableDictionary& dict) {
   unknown.format.formula = "*2";
   def.variables.Put(unknown);
   def.sections.Find(SectionId::kLinearFeed)->text =
-      std::string("\xFF\x33\x00\x00\x00\n\xF1\xF3 N\n", 13);
+      std::string("\xFF\x33\x00\x00\x00\n\xF1\xF3 N\n", 11);
   def.sections.Find(SectionId::kNurbsEnd)->text = "M30\n";
   return def;
 }
