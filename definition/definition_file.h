@@ -56,12 +56,15 @@ struct DefinitionResult {
 
 /// Writes `def` as "TOLvek4.20" to `out` (binary).  Code keys, code texts
 /// and messages are cut to 100 bytes; values, formulas and sections are
-/// written whole.  Returns false on a write error of the stream.
+/// written whole.  Returns false on a write error of the stream, and writes
+/// nothing when a value or formula is longer than a reader keeps
+/// (RecordFile::kStringBufferSize): such a file would not read back.
 bool WriteDefinition(const PostDefinition& def, RecordFile& out);
-/// The bytes of `def` as "TOLvek4.20".
+/// The bytes of `def` as "TOLvek4.20" (no length check).
 std::string WriteDefinitionBytes(const PostDefinition& def);
 /// Writes `def` to `path` through a temporary file in the same folder and a
-/// rename, so a failed write never destroys the existing file.
+/// rename, so a failed write never destroys the existing file.  Refused
+/// (kWriteFailed) like WriteDefinition when a value or formula is too long.
 DefinitionResult SaveDefinitionFile(const std::string& path, const PostDefinition& def);
 
 /// The editor's import reader: reads any of the seventeen known tags.  The
