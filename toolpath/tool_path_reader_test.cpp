@@ -1,10 +1,13 @@
 #include "toolpath/tool_path_reader.h"
 
+#include "bench/toolpath_generate.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -216,6 +219,33 @@ TEST(ToolPathReaderTest, Files) {
   EXPECT_EQ(ReadAll(&reader), kSampleRecords);
   reader.Close();
   EXPECT_FALSE(reader.is_open());
+  fs::remove_all(dir);
+}
+
+// A generated program read from a file through buffers of several sizes gives
+// the same records as reading it from memory, and every record it wrote.
+TEST(ToolPathReaderTest, GeneratedFileThroughAnyBuffer) {
+  namespace fs = std::filesystem;
+  std::string dir_pattern = (fs::temp_directory_path() / "tool_path_reader_XXXXXX").string();
+  fs::path dir = mkdtemp(dir_pattern.data());
+  std::string path = (dir / "gen.temp").string();
+  RecordFile out;
+  ASSERT_TRUE(out.Open(path, RecordFile::Direction::kWrite, RecordFile::Encoding::kToken));
+  bench::ToolPathGenerator generator(99);
+  bench::GeneratedToolPath made = generator.Generate(&out, 300000);
+  ASSERT_TRUE(out.Close());
+  ASSERT_TRUE(made.ok);
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(static_cast<int64_t>(text.size()), made.bytes);
+
+  std::vector<std::string> expected = ReadText(text, 1 << 20);
+  EXPECT_EQ(static_cast<int64_t>(expected.size()), made.records);
+  for (size_t buffer : {size_t{16}, size_t{1000}, size_t{4096}}) {
+    ToolPathReader reader(buffer);
+    ASSERT_TRUE(reader.Open(path));
+    EXPECT_TRUE(ReadAll(&reader) == expected) << buffer;
+  }
   fs::remove_all(dir);
 }
 
