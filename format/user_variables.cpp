@@ -80,11 +80,12 @@ void UserVariables::PrepareComputed() {
 
 void UserVariables::BeforeOutput(Variable& v, bool forced) {
   if (IsInputVariableNumber(v.number)) {
-    if (forced) {
-      if (v.ask_mode != 0 && v.slot().text.empty()) AskInput(v);
-    } else if (v.use_value) {
+    // A fixed value is never asked for, whatever the reference.
+    if (v.use_value) {
       v.SetText(v.user_value);
       v.CopyRunToSheet();
+    } else if (forced) {
+      if (v.ask_mode != 0 && v.slot().text.empty()) AskInput(v);
     } else if (v.ask_mode != 0) {
       AskInput(v);
     }

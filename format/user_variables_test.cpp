@@ -88,6 +88,13 @@ TEST_F(UserVariablesTest, FixedValueNeverAsks) {
   in.user_value = "FIX";
   in.message = "never";
   EXPECT_EQ(Expand("<IN2>\n"), "FIX\n");
+  // Neither an unconditional reference nor the pre-run pass asks for it.
+  in.ask_mode = 1;
+  in.SetText("");
+  EXPECT_EQ(Expand("!<IN2>\n"), "FIX\n");
+  in.SetText("");
+  user_->PreAskInputs();
+  EXPECT_EQ(in.GetText(), "FIX");
   EXPECT_EQ(PromptsShown("never"), 0);
   EXPECT_EQ(in.sheet_slot().text, "FIX");
 }
