@@ -108,13 +108,6 @@ std::size_t MatchingParen(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
-void EngineOutput::Report(std::string_view message) {
-  std::string line(message);
-  line.push_back('\n');
-  Log(line);
-  Print(message);
-}
-
 ConditionEvaluator::ConditionEvaluator(VariableStore& store, EngineOutput* log)
     : store_(store), log_(log), levels_(kMaxConditionDepth + 1) {}
 
