@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/toolpath_generate.h"
+#include "platform/numbers.h"
 #include "platform/record_file.h"
 #include "toolpath/tool_path_reader.h"
 
@@ -90,25 +91,25 @@ void BM_ReadNextRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadNextRecord);
 
-void BM_TextToDouble(benchmark::State& state) {
+void BM_ParseLeadingDouble(benchmark::State& state) {
   const char* texts[] = {"123.4567", "-12.5000", "0.0000", "1200.0", " 3.25", "-199.9999", "8000", "12"};
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(tlv::TextToDouble(texts[i++ & 7]));
+    benchmark::DoNotOptimize(tlv::ParseLeadingDouble(texts[i++ & 7]));
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_TextToDouble);
+BENCHMARK(BM_ParseLeadingDouble);
 
-void BM_TextToInt(benchmark::State& state) {
+void BM_ParseLeadingInt(benchmark::State& state) {
   const char* texts[] = {"512", "1100", "14", "19", "-3", " 7", "1504", "0"};
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(tlv::TextToInt(texts[i++ & 7]));
+    benchmark::DoNotOptimize(tlv::ParseLeadingInt(texts[i++ & 7]));
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_TextToInt);
+BENCHMARK(BM_ParseLeadingInt);
 
 // The NC output side: many small token writes through the same stream.
 void BM_WriteTokens(benchmark::State& state) {

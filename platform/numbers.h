@@ -12,9 +12,12 @@ namespace tlv {
 /// A value beyond the range of int is clamped to INT_MIN / INT_MAX.
 int ParseLeadingInt(std::string_view text);
 
-/// As ParseLeadingInt for a decimal floating-point number ("12", "-.5",
-/// "1.5e3", "3." ...).  A malformed exponent is ignored ("1e" gives 1).
-/// Overflow gives +/-HUGE_VAL, underflow 0.  Never allocates.
+/// As ParseLeadingInt for a real number, the way the C library's atof reads
+/// one in the "C" locale: the longest prefix that is a decimal number ("12",
+/// "-.5", "1.5e3", "3."; a malformed exponent is ignored, "1e" gives 1), a
+/// hexadecimal number ("0x1.8p3"), "inf"/"infinity" or "nan".  The result is
+/// correctly rounded, the same as std::strtod gives; overflow gives
+/// +/-HUGE_VAL.  The plain decimals of tool paths never allocate.
 double ParseLeadingDouble(std::string_view text);
 
 }  // namespace tlv

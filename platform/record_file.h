@@ -9,21 +9,6 @@
 
 namespace tlv {
 
-/// Reads a whole number the way the C library's atoi does: leading white space
-/// is skipped, an optional sign is taken, then the longest run of decimal
-/// digits; anything after it is ignored and text without a number gives 0.
-/// Unlike atoi, a value outside the int32 range saturates at the nearest
-/// bound instead of being undefined.
-int32_t TextToInt(std::string_view text);
-
-/// Reads a real number the way the C library's atof does (in the "C" locale):
-/// leading white space, an optional sign, then the longest prefix that is a
-/// decimal number (with optional fraction and exponent), a hexadecimal number
-/// ("0x1.8p3"), "inf"/"infinity" or "nan"/"nan(...)"; anything after it is
-/// ignored and text without a number gives 0. The result is the correctly
-/// rounded value, the same as std::strtod gives.
-double TextToDouble(std::string_view text);
-
 /// The file stream every reader and writer of the system shares: binary
 /// encoding (little-endian int32/uint32/double/byte/bool, string = int32 length
 /// + bytes) or token encoding (text tokens separated by "= \t\n"; writing adds

@@ -1,3 +1,4 @@
+#include "platform/numbers.h"
 #include "platform/record_file.h"
 
 #include <gtest/gtest.h>
@@ -365,7 +366,7 @@ TEST(TextToNumberTest, IntLikeAtoi) {
                                   {"+-5", 0},        {"007", 7},         {"12.9", 12},
                                   {"2147483647", INT32_MAX},           {"-2147483648", INT32_MIN},
                                   {"2147483648", INT32_MAX},           {"-99999999999999999999", INT32_MIN}}) {
-    EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
+    EXPECT_EQ(ParseLeadingInt(c.text), c.value) << '"' << c.text << '"';
   }
 }
 
@@ -397,7 +398,7 @@ TEST(TextToNumberTest, DoubleAgreesWithStrtod) {
   }
   for (const std::string& t : texts) {
     double expected = std::strtod(t.c_str(), nullptr);
-    double actual = TextToDouble(t);
+    double actual = ParseLeadingDouble(t);
     if (std::isnan(expected)) {
       EXPECT_TRUE(std::isnan(actual)) << t;
     } else {

@@ -1,5 +1,7 @@
 #include "toolpath/tool_path_reader.h"
 
+#include "platform/numbers.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -20,12 +22,12 @@ int32_t ReadInt(std::string_view text) {
   if (!text.empty() && text.size() <= 9) {
     int32_t value = 0;
     for (char c : text) {
-      if (c < '0' || c > '9') return TextToInt(text);
+      if (c < '0' || c > '9') return ParseLeadingInt(text);
       value = value * 10 + (c - '0');
     }
     return value;
   }
-  return TextToInt(text);
+  return ParseLeadingInt(text);
 }
 
 // As ParseFieldLine, with the position of the first "=" known.
@@ -43,7 +45,7 @@ void ParseField(std::string_view line, size_t equals, RecordField* field) {
     case '1':
       field->kind = FieldKind::kNumber;
       field->text.clear();
-      field->number = TextToDouble(value);
+      field->number = ParseLeadingDouble(value);
       break;
     case '2':
       field->kind = FieldKind::kNumber;
