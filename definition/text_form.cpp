@@ -540,7 +540,9 @@ class Parser {
     if (!FieldValue(key, &s)) return false;
     if (!Quoted(&s, out)) return false;
     if (!OnlyComment(s)) return Fail("unexpected text after the value of '" + std::string(key) + "'");
-    if (max_bytes != 0 && out->size() > max_bytes) {
+    // The file keeps such a field cut where a double-byte character would
+    // not be split; a longer one could not come back the same.
+    if (max_bytes != 0 && CutCp932(*out, max_bytes).size() != out->size()) {
       return Fail("'" + std::string(key) + "' is longer than " + std::to_string(max_bytes) +
                   " bytes");
     }
@@ -595,7 +597,8 @@ class Parser {
     std::string text;
     if (!Quoted(&s, &text)) return false;
     if (!OnlyComment(s)) return Fail("unexpected text after the code text");
-    if (key.size() > kCodeFieldSize || text.size() > kCodeFieldSize) {
+    if (CutCp932(key, kCodeFieldSize).size() != key.size() ||
+        CutCp932(text, kCodeFieldSize).size() != text.size()) {
       return Fail("code key or text longer than " + std::to_string(kCodeFieldSize) + " bytes");
     }
     if (def->codes.Find(key) != nullptr) return Fail("code '" + key + "' given twice");
