@@ -63,7 +63,6 @@ class ConditionEvaluator {
   VariableStore& store_;
   EngineOutput* log_;
   std::vector<Level> levels_;
-  std::string scratch_;
 };
 
 }  // namespace tlv

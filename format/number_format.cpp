@@ -15,6 +15,7 @@ constexpr int kMaxDecimalDigits = 9;
 constexpr int kMaxIntegerDigits = 18;
 // 2^64: below it the digit string fits an unsigned 64-bit integer.
 constexpr double kTwoPow64 = 18446744073709551616.0;
+constexpr double kTwoPow63 = 9223372036854775808.0;
 
 int ClampDecimals(int digits) { return std::clamp(digits, 0, kMaxDecimalDigits); }
 
@@ -30,7 +31,15 @@ struct Scaled {
 Scaled Scale(double x, int decimals) {
   Scaled s;
   if (!std::isfinite(x)) return s;
-  double y = std::fabs(x) * kPowersOfTen[decimals];
+  const double y = std::fabs(x) * kPowersOfTen[decimals];
+  if (y < kTwoPow63) {
+    // The common case without a libm call: truncation is floor here.
+    std::uint64_t whole = static_cast<std::uint64_t>(y);
+    if (y - static_cast<double>(whole) >= 0.5) ++whole;
+    s.digits = whole;
+    s.magnitude = static_cast<double>(whole);
+    return s;
+  }
   double whole = std::floor(y);
   if (y - whole >= 0.5) whole += 1.0;
   if (whole >= kTwoPow64) {
