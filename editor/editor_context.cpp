@@ -7,21 +7,21 @@ namespace tlv {
 
 QString EditorMessage(int id) {
   switch (id) {
-    case kMsgEnterFileName:
+    case kEdMsgEnterFileName:
       return QStringLiteral("ファイル名を入力してください。");
-    case kMsgBadFormatFormula:
+    case kEdMsgBadFormatFormula:
       return QStringLiteral("不正な計算式が指定されています。");
-    case kMsgBadUserFormula:
+    case kEdMsgBadUserFormula:
       return QStringLiteral("不正な計算式が入力されています。");
-    case kMsgNoDictionary:
+    case kEdMsgNoDictionary:
       return QStringLiteral("初期化ファイル TOLvek.ini が存在しないか、読めません。");
-    case kMsgInvalidFile:
+    case kEdMsgInvalidFile:
       return QStringLiteral("無効なファイル、又は古いファイルが指定されました。");
-    case kMsgDiscardChanges:
+    case kEdMsgDiscardChanges:
       return QStringLiteral("現在の内容を破棄してもよいですか？");
-    case kMsgZeroIncrement:
+    case kEdMsgZeroIncrement:
       return QStringLiteral("増分値が０になっています。");
-    case kMsgChangeRegistry:
+    case kEdMsgChangeRegistry:
       return QStringLiteral("レジストリを変更します。\n\n   よろしいですか。");
     default:
       return QString();

@@ -22,15 +22,16 @@ class SettingsStore;
 inline constexpr std::string_view kEditorSettingsKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV";
 
-/// The editor's numbered messages, as the user sees them (UTF-8).
-inline constexpr int kMsgEnterFileName = 61449;      // configuration list
-inline constexpr int kMsgBadFormatFormula = 61450;   // number-format formula
-inline constexpr int kMsgBadUserFormula = 61451;     // user-defined formula
-inline constexpr int kMsgNoDictionary = 61452;       // start-up
-inline constexpr int kMsgInvalidFile = 61453;        // unknown file version
-inline constexpr int kMsgDiscardChanges = 61454;     // new, import, exit
-inline constexpr int kMsgZeroIncrement = 61455;      // registry settings
-inline constexpr int kMsgChangeRegistry = 61446;     // registry settings
+/// The editor's numbered messages (texts from EditorMessage()).  The prefix
+/// keeps them apart from the message constants of definition/.
+inline constexpr int kEdMsgEnterFileName = 61449;      // configuration list
+inline constexpr int kEdMsgBadFormatFormula = 61450;   // number-format formula
+inline constexpr int kEdMsgBadUserFormula = 61451;     // user-defined formula
+inline constexpr int kEdMsgNoDictionary = 61452;       // start-up
+inline constexpr int kEdMsgInvalidFile = 61453;        // unknown file version
+inline constexpr int kEdMsgDiscardChanges = 61454;     // new, import, exit
+inline constexpr int kEdMsgZeroIncrement = 61455;      // registry settings
+inline constexpr int kEdMsgChangeRegistry = 61446;     // registry settings
 
 /// The text of message `id`; "" for an id not listed above.
 QString EditorMessage(int id);
