@@ -299,7 +299,7 @@ bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first)
       ForceOrHold(pos);
       pos += 6;
     } else if (c == kKeyword || c == kGroupEnd || c == kOptEnd) {
-      ++pos;  // a stray marker is never text
+      pos += Step(text_, pos, end);  // a stray marker is never text
     } else {
       Watch(pos, end, visited);
       pos += Literal(pos, end, &buf);
