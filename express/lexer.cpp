@@ -14,8 +14,8 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 
 // True when a double-byte character starts at `i` of `s`.
 bool IsDoubleByteAt(std::string_view s, std::size_t i) {
-  return i + 1 < s.size() && IsCp932LeadByte(static_cast<unsigned char>(s[i])) &&
-         IsCp932TrailByte(static_cast<unsigned char>(s[i + 1]));
+  return i + 1 < s.size() && IsDoubleByteLead(static_cast<unsigned char>(s[i])) &&
+         IsDoubleByteTrail(static_cast<unsigned char>(s[i + 1]));
 }
 
 }  // namespace

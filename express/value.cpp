@@ -10,8 +10,8 @@ std::size_t Cp932PrefixLength(std::string_view text, std::size_t limit) {
   while (i < limit) {
     const auto c = static_cast<unsigned char>(text[i]);
     std::size_t width = 1;
-    if (IsCp932LeadByte(c) && i + 1 < text.size() &&
-        IsCp932TrailByte(static_cast<unsigned char>(text[i + 1]))) {
+    if (IsDoubleByteLead(c) && i + 1 < text.size() &&
+        IsDoubleByteTrail(static_cast<unsigned char>(text[i + 1]))) {
       width = 2;
     }
     if (i + width > limit) break;

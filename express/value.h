@@ -91,13 +91,14 @@ std::size_t Cp932PrefixLength(std::string_view text, std::size_t limit);
 /// and function names are matched this way).
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-/// True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC).
-constexpr bool IsCp932LeadByte(unsigned char c) {
+/// True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC).  Named apart from the
+/// platform layer's helper so that a host may include both headers.
+constexpr bool IsDoubleByteLead(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 /// True for a byte that can follow a lead byte (0x40-0x7E, 0x80-0xFC).
-constexpr bool IsCp932TrailByte(unsigned char c) {
+constexpr bool IsDoubleByteTrail(unsigned char c) {
   return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
 }
 
