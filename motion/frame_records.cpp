@@ -128,9 +128,13 @@ void HandleProgramStart(RunContext& ctx, const ToolPathRecord& record) {
 }
 
 void HandleProcessStart(RunContext& ctx, const ToolPathRecord& record) {
-  if (ctx.sheet_unit == kSheetPerProcedure) ClearUnit(ctx);
+  if (ctx.sheet_unit == kSheetPerProcedure) {
+    ClearUnit(ctx);
+    ctx.nurbs.point_seen = false;
+  }
   StoreText(ctx, kVarCompensation, "");
-  ctx.cycle = CycleState{};
+  ctx.cycle.r = 0;
+  ctx.cycle.depth = 0;
 
   ReadStartItems(ctx, record);
 

@@ -54,10 +54,29 @@ struct RunTotals {
   double last_feed = 0;
 };
 
-/// Canned-cycle values that frame records reset.
+/// The canned cycle in progress.  A process start sets `r` and `depth` to
+/// 0; the cycle-off record resets the whole state.
 struct CycleState {
-  double r = 0;
-  double depth = 0;
+  int kind = 0;             ///< 0 other, 1 drilling ... 12 (see motion/cycle.h)
+  double position_z = 0;    ///< last Z item of the cycle
+  double r = 0;             ///< R value as given (item 501)
+  double depth = 0;         ///< depth value as given (item 503)
+  double peck = 0;          ///< peck depth Q
+  double dwell = 0;         ///< milliseconds
+  double clearance = 0;     ///< peck clearance
+  double repeat = 1;        ///< repeat count K
+  double feed = 0;
+  bool return_to_initial = true;
+  double rapid_rate = 0;    ///< the run's rapid rate, set before an estimate
+};
+
+/// What the NURBS blocks remember from one block to the next.
+struct NurbsState {
+  double control[3] = {0, 0, 0};   ///< last control point per axis
+  double previous[3] = {0, 0, 0};  ///< previous output point read with it
+  /// Set by the first block; cleared at a process start when the sheet is
+  /// grouped per process.
+  bool point_seen = false;
 };
 
 /// The run context of one job.
@@ -106,6 +125,9 @@ struct RunContext {
   /// attached (the source keeps its own otherwise).
   int procedure_index = 0;
   CycleState cycle;
+  /// Rigid tapping: the cycle in progress returns to the R point.
+  bool cycle_r_return = false;
+  NurbsState nurbs;
   double tolerance = 0.001;
 
   // Tape, in metres (410 characters make one metre).
