@@ -245,13 +245,13 @@ TEST_F(TlvpRun, MissingInputAndFailedRename) {
   EXPECT_EQ("1000\n3 1 0\n", ReadTestFile(Path("a.ncl")));
 }
 
-TEST_F(TlvpRun, ShippedJobReportsMissingPipeline) {
+TEST_F(TlvpRun, ShippedJobRefusesAFileThatIsNoDefinition) {
   PrepareFiles();
   WriteSettings("\"DontShowExecDlg\"=dword:00000001\n"
                 "\"PrmShowCompleteMsg\"=dword:00000000\n");
   Outcome r = Run(kTlvp, "a.ncl -tlv m.tlv -sgl");
   EXPECT_EQ(1, r.status);
-  EXPECT_NE(std::string::npos, r.out.find("実行パイプライン"));
+  EXPECT_NE(std::string::npos, r.out.find("Error: " + Path("m.tlv") + " が読めません。\n"));
   EXPECT_TRUE(r.out.ends_with(kFailure));
   EXPECT_TRUE(PathExists(Path("a.ncl")));
 }
