@@ -14,6 +14,7 @@
 #include "post/run_dialog.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
+#include "sheet/process_database.h"
 
 namespace tlv {
 namespace {
@@ -100,7 +101,10 @@ int RunTlvp(const RunEnvironment& env, Job& job) {
 
   messages.Out(settings.input_path + "\n");
 
-  if (!RunDialogStep(&settings, &store, prompts, messages)) {
+  // The process database as the run dialog reaches it: each use opens the
+  // file the settings name and closes it again.
+  SqliteDatabaseTargets database(ProcessDatabasePath(store));
+  if (!RunDialogStep(&settings, &store, prompts, messages, &database)) {
     messages.Log(kCancelled);
     // With "-sgl" the user asked to keep the tool-path file: a cancelled
     // run must not take it.

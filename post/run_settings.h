@@ -41,6 +41,12 @@ struct JobSlot {
   bool database_mode = false;
   /// The chosen database target; -1 is no database output.
   int database_target = -1;
+  /// The row the next process-sheet row of the target goes to (the row
+  /// counter; advanced by each row written).
+  int database_row = 1;
+  /// 2 inserts the rows before the target's row `database_row`; any other
+  /// value appends.
+  int database_insert_mode = 0;
 };
 
 /// Everything a run carries from start to exit.  The defaults here are the
