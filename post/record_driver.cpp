@@ -5,8 +5,11 @@
 
 #include "definition/post_definition.h"
 #include "format/format_engine.h"
+#include "motion/arc.h"
+#include "motion/cycle.h"
 #include "motion/frame_records.h"
 #include "motion/motion_core.h"
+#include "motion/nurbs.h"
 #include "motion/run_context.h"
 #include "motion/straight_move.h"
 #include "platform/paths.h"
@@ -38,9 +41,14 @@ enum Section : int {
   kRapidXYSection = 6,
   kRapidZSection = 7,
   kLinearFeedSection = 8,
+  kArcFeedSection = 9,
+  kCycleSection = 10,
+  kCycleOffSection = 11,
   kApproachSection = 12,
   kRetractSection = 13,
   kMessageSection = 14,
+  kNurbsSection = 20,
+  kNurbsEndSection = 21,
 };
 
 constexpr std::int32_t kVarNcFileName = 43;
@@ -239,19 +247,30 @@ class Driver {
           SheetPointAtToolPathEnd();
           break;
         case kArcFeed:
+          if (HandleArc(ctx_, record, [this] { Expand(kArcFeedSection); }).write_section) {
+            Expand(kArcFeedSection);
+          }
+          break;
         case kCycleOff:
+          HandleCycle(ctx_, record, CycleMode::kEnd);
+          Expand(kCycleOffSection);
+          ResetCycle(ctx_);
+          break;
         case kCycle:
         case kCycleSecondForm:
+          HandleCycle(ctx_, record,
+                      record.kind() == kCycle ? CycleMode::kPoint : CycleMode::kStart);
+          Expand(kCycleSection);
+          FinishCycleSection(ctx_, engine_.expander().cycle_return_mode() == kReturnToR);
+          break;
         case kNurbsSpan:
+          HandleNurbs(ctx_, record, NurbsMode::kBlock);
+          Expand(kNurbsSection);
+          break;
         case kNurbsEnd:
-          // Writing the program without these moves would make a wrong
-          // program that looks right: refuse instead.
-          messages_.Out("Error: " + settings_.input_path + ": レコード _" +
-                        std::to_string(record.kind()) +
-                        " を処理する機能がこのビルドにはありません。\n");
-          messages_.Log("Error: %s: レコード _%d を処理する機能がこのビルドにはありません。\n",
-                        settings_.input_path, record.kind());
-          return false;
+          HandleNurbs(ctx_, record, NurbsMode::kEnd);
+          Expand(kNurbsEndSection);
+          break;
         default:
           break;
       }
