@@ -126,6 +126,10 @@ void Worksheet::SetNumber(int row, int column, double value) {
 }
 
 void Worksheet::SetText(int row, int column, std::string_view text) {
+  if (text.empty()) {
+    ClearValue(row, column);
+    return;
+  }
   SheetCell* cell = CellForWrite(row, column);
   if (!cell) return;
   DropValue(cell);
@@ -151,11 +155,7 @@ void Worksheet::SetValue(int row, int column, const CellValue& value) {
       SetNumber(row, column, value.number);
       break;
     case CellValue::Kind::kText:
-      if (value.text.empty()) {
-        ClearValue(row, column);
-      } else {
-        SetText(row, column, value.text);
-      }
+      SetText(row, column, value.text);
       break;
     case CellValue::Kind::kEmpty:
       ClearValue(row, column);

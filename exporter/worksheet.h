@@ -67,14 +67,14 @@ class Worksheet {
   bool HasValue(int row, int column) const { return !Value(row, column).empty(); }
 
   /// Store a value, keeping the cell's style.  A formula in the cell is
-  /// replaced by the value.  Rows and columns outside the sheet's limits are
+  /// replaced by the value; an empty text empties the cell, as a
+  /// spreadsheet does when it is given "".  Rows and columns outside the sheet's limits are
   /// ignored (callers check addresses first).
   void SetNumber(int row, int column, double value);
   void SetText(int row, int column, std::string_view text);
   /// Removes the value; the cell's style stays.
   void ClearValue(int row, int column);
-  /// SetNumber, SetText or ClearValue by the value's kind (an empty text
-  /// clears, as a spreadsheet does when it is given "").
+  /// SetNumber, SetText or ClearValue by the value's kind.
   void SetValue(int row, int column, const CellValue& value);
 
   /// Copies the cells of `from` (values and styles), the attributes of its
