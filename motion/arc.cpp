@@ -18,6 +18,10 @@ constexpr double kFullCircle = 360.0;
 constexpr double kSplitDegrees = 180.0;
 /// A corrected centre further than this from the true radius is not taken.
 constexpr double kRadiusBound = 100.0;
+/// Radii that differ by less than one increment agree.  Rounded values
+/// carry binary noise; a difference of exactly one increment must not pass
+/// by that noise.
+constexpr double kWithinStep = kCentreStep * (1 - 1e-6);
 /// A start this close before an axis direction still passes it.
 constexpr double kDirectionSlack = 0.0001;
 
@@ -130,7 +134,7 @@ class ArcOutput {
       const double cb = c->v[b] + step[1] * kCentreStep;
       const double r1 = std::hypot(s.v[a] - ca, s.v[b] - cb);
       const double r2 = std::hypot(e.v[a] - ca, e.v[b] - cb);
-      if (std::fabs(r1 - r2) < kCentreStep && std::fabs(r1 - radius) < kRadiusBound &&
+      if (std::fabs(r1 - r2) < kWithinStep && std::fabs(r1 - radius) < kRadiusBound &&
           std::fabs(r2 - radius) < kRadiusBound) {
         c->v[a] = ca;
         c->v[b] = cb;
