@@ -28,6 +28,13 @@ int FillRows(const Worksheet& csv, Worksheet* target, const PageLayout& layout, 
 
 }  // namespace
 
+std::string_view CheckFirstPageLines(const PageLayout& layout) {
+  if (layout.PageLine1 < layout.StrtLine1) return kStartBeyondPageMessage;
+  if (layout.PageLine1 < layout.EndLine1) return kEndBeyondPageMessage;
+  if (layout.EndLine1 < layout.StrtLine1) return kStartBeyondEndMessage;
+  return {};
+}
+
 int PageCount(int rows, int r1, int r2) {
   if (rows < r1) return 1;
   // Floating point and round half to even, as the original's arithmetic does.

@@ -67,6 +67,15 @@ struct PageSetResult {
   std::vector<std::string> messages;
 };
 
+/// The layout dialog's checks of the first page, in this order.
+inline constexpr std::string_view kStartBeyondPageMessage = "開始行がページ行数を越えています。";
+inline constexpr std::string_view kEndBeyondPageMessage = "終了行がページ行数を越えています。";
+inline constexpr std::string_view kStartBeyondEndMessage = "開始行が終了行を越えています。";
+
+/// The first of the three messages above that `layout` violates, "" when
+/// none: PageLine1 < StrtLine1, PageLine1 < EndLine1, EndLine1 < StrtLine1.
+std::string_view CheckFirstPageLines(const PageLayout& layout);
+
 /// The number of pages for `rows` counted rows: 1 below r1, else
 /// (rows - r1) / r2 + 2 rounded to the nearest integer, ties to even.
 /// `r2` must be at least 1.
