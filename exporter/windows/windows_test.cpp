@@ -22,14 +22,16 @@
 namespace tlv {
 namespace {
 
-// One application for all tests, without a display.
+// One application for all tests, without a display.  It is never
+// destroyed: tearing it down among the static destructors crashes on exit.
 void EnsureApplication() {
   static int argc = 1;
   static char name[] = "exporter_windows_tests";
   static char* argv[] = {name, nullptr};
   if (QApplication::instance()) return;
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
 }
 
 std::string Std(const QString& text) { return text.toStdString(); }
