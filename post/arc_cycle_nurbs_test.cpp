@@ -136,5 +136,77 @@ TEST_F(ArcCycleNurbsRun, PlanesCentreRoundingAndTheCentreWarning) {
   EXPECT_NE(std::string::npos, r.log.find(kCentreWarning));
 }
 
+TEST_F(ArcCycleNurbsRun, CycleLevelsUnderIncrementalOutput) {
+  Section(1, "%\nG91\n");
+  // Initial level 50; the hole at Z 0 with R 3 and depth 10.
+  Check(kStart + R(800, {".19=0 G00", ".514=1 50"}) +
+            R(1600, {".21=0 G81", ".22=0 G98", ".512=1 10", ".513=1 5", ".514=1 0",
+                     ".501=1 3", ".503=1 10", ".14=1 100"}) +
+            R(500, {".512=1 20"}) + R(400),
+        "%\nG91\n"
+        "G00Z-50.\n"
+        "G98G81X10.Y5.Z-13.R-47.F100.\n"
+        "X10.\n"
+        "G80\n(INITIAL)\n"
+        "M30\n%\n");
+}
+
+// One process with one drilling cycle of the kind, return word and extra
+// items given; the process end prints the unit's lengths and times.
+Rec Hole(const char* word, const char* ret, std::initializer_list<std::string_view> more = {}) {
+  std::string cycle = "_1600\n.21=0 " + std::string(word) + "\n.22=0 " + ret +
+                      "\n.512=1 0\n.513=1 0\n.514=1 50\n.501=1 3\n.503=1 10\n.14=1 100\n";
+  for (std::string_view f : more) cycle += std::string(f) + "\n";
+  return R(200) + R(800, {".19=0 G00", ".514=1 50"}) + cycle + R(400) + R(600);
+}
+
+TEST_F(ArcCycleNurbsRun, CycleEstimatesAndRigidTapping) {
+  Section(10, "{<CYC_RETURN>}{<CYC_CODE>}{Q<CYC_PECK>}{K<CYC_REPEAT>}\n");
+  Section(11, "G80\n<IF>MODE(<CYC_RIGID>)<THEN>\n(RIGID)\n<ENDIF>\n");
+  def_.rigid_tap = 1;
+  TlvpOutcome r = Check(
+      kStart +
+          // Drilling to R 3 and back: cutting 13 in 7.8 s, rapid 47 + 13 in
+          // 0.36 s.
+          Hole("G81", "G99") +
+          // Peck drilling with pecks of 5 and clearance 1; and with none.
+          Hole("G83", "G99", {".506=1 5", ".507=1 1"}) +
+          Hole("G83", "G99", {".506=1 0.1"}) +
+          // Three times with a dwell of half a second.
+          Hole("G82", "G99", {".509=2 3", ".504=2 500"}) +
+          // Rigid tapping returns to the R point.
+          Hole("G84", "G98"),
+      // After a return to R the tracked Z is the R value, so the rapid back
+      // to 50 writes its Z again.
+      "%\nG90\n"
+      "G00Z50.\nG99G81\nG80\n(CUT 13. 7.8 RAPID 60. 0.36)\n"
+      "Z50.\nG99G83Q5.\nG80\n(CUT 15. 9. RAPID 88. 0.528)\n"
+      "Z50.\nG99G83Q0.1\nG80\n(CUT 13. 7.8 RAPID 60. 0.36)\n"
+      "Z50.\nG99G82K3\nG80\n(CUT 39. 24.9 RAPID 180. 1.08)\n"
+      "Z50.\nG98G84\nG80\n(RIGID)\n(CUT 26. 15.6 RAPID 94. 0.564)\n"
+      "M30\n%\n");
+}
+
+TEST_F(ArcCycleNurbsRun, NurbsCodeOncePerRun) {
+  auto block = [](const char* x, const char* knot) {
+    return R(1700, {".1705=0 G06.2", ".14=2 600", ".1720=1 0", ".1721=1 0", ".1722=1 0",
+                    std::string_view(x), std::string_view(knot)});
+  };
+  Check(kStart + R(200) + block(".1720=1 1", ".1740=1 0") + block(".1720=1 2", ".1740=1 0.5") +
+            R(1702, {".1740=1 1"}) + block(".1720=1 3", ".1740=1 0") + R(1702) +
+            R(1100, {".19=0 G01", ".512=1 5", ".514=1 0"}) + R(600),
+        "%\nG90\n"
+        "G06.2X1.Z0.K0.\n"
+        "X2.K0.5\n"
+        "(NURBS END)\n"
+        "G06.2X3.K0.\n"
+        "(NURBS END)\n"
+        // The first block has no length item; the next ones count their
+        // distance, the end record none.
+        "G01X5.F600.\n"
+        "(CUT 2. 0.2 RAPID 0. 0.)\n"
+        "M30\n%\n");
+}
+
 }  // namespace
 }  // namespace tlv
