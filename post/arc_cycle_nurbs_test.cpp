@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -206,6 +209,197 @@ TEST_F(ArcCycleNurbsRun, NurbsCodeOncePerRun) {
         "G01X5.F600.\n"
         "(CUT 2. 0.2 RAPID 0. 0.)\n"
         "M30\n%\n");
+}
+
+// ---------------------------------------------------------------------------
+// Every arc the shipped post writes, read back the way a control reads it.
+
+struct Vec3 {
+  double v[3] = {0, 0, 0};
+};
+
+// One arc block of an NC program as a control interprets it.
+struct NcArc {
+  int line = 0;
+  bool clockwise = false;
+  int plane = 17;
+  Vec3 start, end, centre;
+};
+
+// Reads the G02/G03 blocks of `nc`: modal motion, plane and G90/G91, with
+// positions followed through every block (G28 blocks move to the reference
+// point and are not followed).
+std::vector<NcArc> ReadNcArcs(const std::string& nc) {
+  std::vector<NcArc> arcs;
+  Vec3 pos;
+  int motion = 0;
+  int plane = 17;
+  bool incremental = false;
+  std::istringstream in(nc);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    bool has[6] = {};
+    double word[6] = {};  // X Y Z I J K
+    bool reference = false;
+    for (std::size_t i = 0; i < line.size();) {
+      const char c = line[i];
+      if (c == '(') {
+        const std::size_t close = line.find(')', i);
+        i = close == std::string::npos ? line.size() : close + 1;
+        continue;
+      }
+      if (c < 'A' || c > 'Z') {
+        ++i;
+        continue;
+      }
+      const char* begin = line.c_str() + i + 1;
+      char* stop = nullptr;
+      const double value = std::strtod(begin, &stop);
+      i = static_cast<std::size_t>(stop - line.c_str());
+      if (stop == begin) ++i;
+      if (c == 'G') {
+        const int g = static_cast<int>(std::lround(value * 10));
+        if (g == 0 || g == 10 || g == 20 || g == 30) motion = g / 10;
+        if (g == 62 || (g >= 800 && g <= 890)) motion = -1;  // NURBS, cycles
+        if (g >= 170 && g <= 190) plane = g / 10;
+        if (g == 900) incremental = false;
+        if (g == 910) incremental = true;
+        if (g == 280) reference = true;
+      }
+      const char* letters = "XYZIJK";
+      if (const char* at = std::strchr(letters, c)) {
+        has[at - letters] = true;
+        word[at - letters] = value;
+      }
+    }
+    if (reference) continue;
+    Vec3 next = pos;
+    for (int a = 0; a < 3; ++a) {
+      if (has[a]) next.v[a] = incremental ? pos.v[a] + word[a] : word[a];
+    }
+    const bool any = has[0] || has[1] || has[2] || has[3] || has[4] || has[5];
+    if ((motion == 2 || motion == 3) && any) {
+      NcArc arc;
+      arc.line = number;
+      arc.clockwise = motion == 2;
+      arc.plane = plane;
+      arc.start = pos;
+      arc.end = next;
+      for (int a = 0; a < 3; ++a) arc.centre.v[a] = pos.v[a] + word[3 + a];
+      arcs.push_back(arc);
+    }
+    pos = next;
+  }
+  return arcs;
+}
+
+// One arc of the generated tool path.
+struct PathArc {
+  int plane = 1;  // 1 XY, 2 ZX, 3 YZ
+  double sweep = 0;
+  Vec3 start, centre, end;
+};
+
+// The plane's first and second axis.
+void AxesOf(int plane, int* first, int* second) {
+  *first = plane == 2 ? 2 : plane == 3 ? 1 : 0;
+  *second = plane == 2 ? 0 : plane == 3 ? 2 : 1;
+}
+
+std::string Field(int id, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, ".%d=1 %.6f", id, v);
+  return buf;
+}
+
+// Arcs in all three planes and both directions, at centres and radii that
+// do not fall on the least increment, each reached by a linear move.
+std::string ArcToolPath(std::vector<PathArc>* arcs) {
+  std::mt19937 random(20261207);
+  auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  std::string path = "_100\n.102=0 ARCS\n.103=1 0\n.104=1 0\n.105=1 100\n"
+                     "_200\n.213=0 OP10 ARCS\n.15=2 2000\n.16=0 M03\n.17=0 M08\n"
+                     "_1500\n.1504=2 1\n.1502=0 BALL D6\n.103=1 0\n.104=1 0\n.105=1 50\n_1200\n";
+  constexpr double kPi = 3.14159265358979323846;
+  for (int k = 0; k < 90; ++k) {
+    PathArc arc;
+    arc.plane = k % 3 + 1;
+    int a, b;
+    AxesOf(arc.plane, &a, &b);
+    const int c = 3 - a - b;
+    const double radius = k % 10 == 0 ? uniform(0.3, 1.0) : uniform(1.0, 60.0);
+    const double start = uniform(0, 360);
+    arc.sweep = (k % 2 ? -1 : 1) * (k % 7 == 0 ? uniform(179, 181) : uniform(3, 356));
+    arc.centre.v[a] = uniform(-80, 80);
+    arc.centre.v[b] = uniform(-80, 80);
+    arc.centre.v[c] = uniform(-20, 20);
+    arc.start = arc.centre;
+    arc.end = arc.centre;
+    arc.start.v[a] += radius * std::cos(start * kPi / 180);
+    arc.start.v[b] += radius * std::sin(start * kPi / 180);
+    arc.end.v[a] += radius * std::cos((start + arc.sweep) * kPi / 180);
+    arc.end.v[b] += radius * std::sin((start + arc.sweep) * kPi / 180);
+    path += "_1100\n.19=0 G01\n.14=1 500\n" + Field(512, arc.start.v[0]) + "\n" +
+            Field(513, arc.start.v[1]) + "\n" + Field(514, arc.start.v[2]) + "\n";
+    path += std::string("_300\n.20=0 ") + (arc.sweep < 0 ? "G02" : "G03") + "\n.14=1 400\n";
+    for (const std::string& f :
+         {Field(301, arc.sweep), Field(305, radius), Field(306, start),
+          Field(307, arc.centre.v[0]), Field(308, arc.centre.v[1]), Field(309, arc.centre.v[2]),
+          Field(310, arc.end.v[0]), Field(311, arc.end.v[1]), Field(312, arc.end.v[2]),
+          Field(313, arc.plane)}) {
+      path += f + "\n";
+    }
+    arcs->push_back(arc);
+  }
+  path += "_1800\n_600\n";
+  return path;
+}
+
+double Rounded(double v) { return std::round(v * 1000) / 1000; }
+
+// The checks a control makes, and that the arc is the tool path's arc.
+void ExpectSameArc(const PathArc& want, const NcArc& got) {
+  constexpr double kIncrement = 0.001;
+  constexpr double kNoise = 1e-9;
+  SCOPED_TRACE("NC line " + std::to_string(got.line));
+  EXPECT_EQ(want.plane == 2 ? 18 : want.plane == 3 ? 19 : 17, got.plane);
+  EXPECT_EQ(want.sweep < 0, got.clockwise);
+  int a, b;
+  AxesOf(want.plane, &a, &b);
+  for (int axis = 0; axis < 3; ++axis) {
+    EXPECT_NEAR(want.end.v[axis], got.end.v[axis], kIncrement / 2 + kNoise) << axis;
+    EXPECT_NEAR(Rounded(want.centre.v[axis]), got.centre.v[axis],
+                axis == a || axis == b ? kIncrement + kNoise : kNoise)
+        << axis;
+  }
+  const double r1 = std::hypot(got.start.v[a] - got.centre.v[a], got.start.v[b] - got.centre.v[b]);
+  const double r2 = std::hypot(got.end.v[a] - got.centre.v[a], got.end.v[b] - got.centre.v[b]);
+  EXPECT_LT(std::fabs(r1 - r2), kIncrement) << r1 << " " << r2;
+  // The control's arc sweeps the tool path's angle.
+  constexpr double kDegrees = 180 / 3.14159265358979323846;
+  double sweep = (std::atan2(got.end.v[b] - got.centre.v[b], got.end.v[a] - got.centre.v[a]) -
+                  std::atan2(got.start.v[b] - got.centre.v[b], got.start.v[a] - got.centre.v[a])) *
+                 kDegrees;
+  if (got.clockwise && sweep > 0) sweep -= 360;
+  if (!got.clockwise && sweep < 0) sweep += 360;
+  EXPECT_NEAR(want.sweep, sweep, 0.5);
+}
+
+TEST(ShippedPostArcs, EveryArcIsOneAControlAccepts) {
+  const std::string post = TLV_BIN_DIR "/samples/mc3axis.tlv";
+  ASSERT_NE("<missing>", ReadTestFile(post)) << "build the sample_post target first";
+  testing::TempFolder dir;
+  std::vector<PathArc> arcs;
+  const testing::TlvpOutcome r = testing::RunTlvp(dir, ArcToolPath(&arcs), post);
+  ASSERT_EQ(0, r.status) << r.out;
+  EXPECT_EQ(std::string::npos, r.out.find(kCentreWarning)) << r.out;
+  const std::vector<NcArc> written = ReadNcArcs(r.nc);
+  ASSERT_EQ(arcs.size(), written.size()) << r.nc;
+  for (std::size_t i = 0; i < arcs.size(); ++i) ExpectSameArc(arcs[i], written[i]);
 }
 
 }  // namespace
