@@ -86,7 +86,7 @@ TEST(PageLayout, HeadingRowOnly) {
   // CSV column 1 lands in column A after the running number: an empty CSV
   // row leaves it empty.
   EXPECT_EQ(0u, run.dump.count("value:A6"));
-  EXPECT_EQ("s:No", run.dump["value:A5"]);
+  EXPECT_EQ("s:工具", run.dump["value:A5"]);
 }
 
 TEST(PageLayout, RowCountOfFirstPageGivesTwoPages) {
@@ -144,7 +144,7 @@ TEST(PageLayout, ManyRowsFillFollowingPages) {
     const std::string r = std::to_string(base);
     EXPECT_EQ("s:加工指示書", run.dump["value:A" + std::to_string(base + 1)]) << r;
     EXPECT_EQ("s:BRACKET-01", run.dump["value:D" + std::to_string(base + 2)]) << r;
-    EXPECT_EQ("s:工具番号", run.dump["value:I" + std::to_string(base + 5)]) << r;
+    EXPECT_EQ("s:工具径", run.dump["value:I" + std::to_string(base + 5)]) << r;
     EXPECT_EQ("30", run.dump["height:" + std::to_string(base + 1)]) << r;
     EXPECT_EQ("27", run.dump["height:" + std::to_string(base + 5)]) << r;
     EXPECT_EQ("1", run.dump["merge:B" + std::to_string(base + 20) + ":C" +

@@ -62,7 +62,7 @@ TEST(Workbook, ReadsTheTemplate) {
   const Worksheet& sheet = *book.sheet(0);
   EXPECT_EQ("加工指示書", sheet.name());
   EXPECT_EQ(CellValue::Text("加工指示書"), sheet.Value(1, 1));
-  EXPECT_EQ(CellValue::Text("No"), sheet.Value(5, 1));
+  EXPECT_EQ(CellValue::Text("工具"), sheet.Value(5, 1));
   EXPECT_FALSE(sheet.HasValue(6, 2));
   EXPECT_NE(nullptr, sheet.FindCell(6, 2));  // styled but empty
   EXPECT_EQ("30", sheet.RowAttribute(1, "ht"));
@@ -178,7 +178,7 @@ TEST(Workbook, CopyBlockCarriesFormatsHeightsAndMerges) {
   EXPECT_EQ(0u, dump.count("merge:AA40:AD41"));
   EXPECT_EQ("s:加工指示書", dump["value:A38"]);
   EXPECT_EQ("s:source", dump["value:B43"]);
-  EXPECT_EQ("s:No", dump["value:A42"]);
+  EXPECT_EQ("s:工具", dump["value:A42"]);
   EXPECT_EQ(0u, dump.count("value:C45"));
   EXPECT_EQ("s:outside", dump["value:AC45"]);
   EXPECT_EQ(dump["style:B6"], dump["style:B43"]);
