@@ -288,5 +288,20 @@ TEST_F(Windows, ExportLaysOutAndSaves) {
   EXPECT_FALSE(missing.form->isVisible());
 }
 
+TEST_F(Windows, ProgramWithoutDisplayStopsWithAMessage) {
+  // As TLVP starts it, but with no display to show the window on.
+  FILE* pipe = ::popen("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " TLV_BIN_DIR
+                       "/SheetPump 1 2>&1", "r");
+  ASSERT_NE(nullptr, pipe);
+  std::string output;
+  char buffer[512];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  int status = ::pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(1, WEXITSTATUS(status));
+  EXPECT_NE(std::string::npos, output.find("no display")) << output;
+}
+
 }  // namespace
 }  // namespace tlv
