@@ -235,7 +235,15 @@ CycleEstimate EstimateCycle(const CycleState& st) {
 }
 
 CycleEstimate FinishCycleSection(RunContext& ctx, bool r_point_return) {
-  if (r_point_return) StoreNumber(ctx, kVarPrevious + 2, ctx.cycle.r);
+  if (r_point_return) {
+    // The tool waits at the R level: the hole's Z plus R, in the frame the
+    // tracked position uses.  (R alone is a height above the hole, not a
+    // position; taking it as one would put every following Z word off by
+    // the hole's Z.)
+    CoordinateState& coord = ctx.variables->coordinates();
+    const double offset = coord.mode == kCoordOffset ? coord.g92_offset[2] : 0.0;
+    StoreNumber(ctx, kVarPrevious + 2, NumberOf(ctx, kVarEnd + 2) + ctx.cycle.r + offset);
+  }
   ctx.cycle.rapid_rate = ctx.rapid_feed;
   const CycleEstimate est = EstimateCycle(ctx.cycle);
 

@@ -82,7 +82,8 @@ struct CycleEstimate {
 CycleEstimate EstimateCycle(const CycleState& state);
 
 /// After section 10 of a start or point record: with `r_point_return` (the
-/// section wrote the R-point return) the tracked Z becomes the R value;
+/// section wrote the R-point return) the tracked Z becomes the R level (the
+/// hole's Z plus R, plus the G92 offset under G92 output);
 /// then the hole is estimated at the run's rapid rate and booked into the
 /// unit and the run.  Returns the estimate.
 CycleEstimate FinishCycleSection(RunContext& ctx, bool r_point_return);

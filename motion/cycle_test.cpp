@@ -186,7 +186,7 @@ TEST_F(CycleTest, SectionFinishBooksTheHoleAndTracksTheRPoint) {
   Cycle(CycleMode::kStart, {{21, 0, "G81"}, {22, 0, "G99"}, {514, 50}, {501, 3}, {503, 10},
                             {14, 100}});
   FinishCycleSection(ctx_, /*r_point_return=*/true);
-  EXPECT_EQ(3, Num(34));
+  EXPECT_EQ(53, Num(34));  // the R level, not the R value
   EXPECT_DOUBLE_EQ(13, Num(35));
   EXPECT_DOUBLE_EQ(7.8, Num(36));
   EXPECT_DOUBLE_EQ(60, Num(47));
@@ -201,7 +201,11 @@ TEST_F(CycleTest, SectionFinishBooksTheHoleAndTracksTheRPoint) {
   // Return to the initial point leaves the tracked Z alone; the cycle-off
   // resets the state.
   FinishCycleSection(ctx_, false);
-  EXPECT_EQ(3, Num(34));
+  EXPECT_EQ(53, Num(34));
+  store_.coordinates().mode = kCoordOffset;
+  store_.coordinates().g92_offset[2] = -2;
+  FinishCycleSection(ctx_, true);
+  EXPECT_EQ(51, Num(34));
   ResetCycle(ctx_);
   EXPECT_EQ(0, ctx_.cycle.kind);
   EXPECT_EQ(1, ctx_.cycle.repeat);

@@ -154,6 +154,23 @@ TEST_F(ArcCycleNurbsRun, CycleLevelsUnderIncrementalOutput) {
         "M30\n%\n");
 }
 
+TEST_F(ArcCycleNurbsRun, RPointReturnLeavesTheToolAtTheRLevel) {
+  // The hole's top at Z -0.5 with R 3: the tool waits at 2.5 after each
+  // hole, so a rapid to 2.5 has no Z to write.
+  Check(kStart + R(800, {".19=0 G00", ".514=1 50"}) +
+            R(1600, {".21=0 G81", ".22=0 G99", ".512=1 10", ".513=1 10", ".514=1 -0.5",
+                     ".501=1 3", ".503=1 10", ".14=1 100"}) +
+            R(500, {".512=1 20"}) + R(400) +
+            R(800, {".19=0 G00", ".512=1 0", ".513=1 0", ".514=1 2.5"}),
+        "%\nG90\n"
+        "G00Z50.\n"
+        "G99G81X10.Y10.Z-10.5R2.5F100.\n"
+        "X20.\n"
+        "G80\n(INITIAL)\n"
+        "X0.Y0.\n"
+        "M30\n%\n");
+}
+
 // One process with one drilling cycle of the kind, return word and extra
 // items given; the process end prints the unit's lengths and times.
 Rec Hole(const char* word, const char* ret, std::initializer_list<std::string_view> more = {}) {
@@ -179,8 +196,8 @@ TEST_F(ArcCycleNurbsRun, CycleEstimatesAndRigidTapping) {
           Hole("G82", "G99", {".509=2 3", ".504=2 500"}) +
           // Rigid tapping returns to the R point.
           Hole("G84", "G98"),
-      // After a return to R the tracked Z is the R value, so the rapid back
-      // to 50 writes its Z again.
+      // After a return to R the tracked Z is the R level (53), so the rapid
+      // back to 50 writes its Z again.
       "%\nG90\n"
       "G00Z50.\nG99G81\nG80\n(CUT 13. 7.8 RAPID 60. 0.36)\n"
       "Z50.\nG99G83Q5.\nG80\n(CUT 15. 9. RAPID 88. 0.528)\n"
