@@ -1,5 +1,6 @@
 #include "editor/editor_document.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "editor/editor_context.h"
@@ -41,15 +42,24 @@ DefinitionResult EditorDocument::OpenCurrentVersion(const std::string& path) {
     result.status = DefinitionStatus::kCannotOpen;
     return result;
   }
-  // Check the tag before anything is read, so an older file never reaches
-  // the definition.
+  // The tag comes first (int length, then its bytes); anything but the
+  // current one is refused before the rest is looked at.
+  std::string tag;
+  if (bytes.size() >= 4) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::uint32_t length = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+    if (length <= 100 && length <= bytes.size() - 4) tag.assign(bytes, 4, length);
+  }
+  if (tag != kCurrentVersionTag) {
+    result.status = DefinitionStatus::kUnknownTag;
+    result.version_tag = tag;
+    result.error = path + ": " + std::string(kTextInvalidOrOldFile);
+    return result;
+  }
   PostDefinition scratch = definition_;
   result = ImportDefinitionBytes(bytes, dictionary_, 10000.0, &scratch);
-  if (result.ok() && result.version_tag != kCurrentVersionTag) {
-    result.status = DefinitionStatus::kUnknownTag;
-  }
   if (!result.ok()) {
-    if (result.error.empty()) result.error = path + ": " + std::string(kTextInvalidOrOldFile);
+    if (result.error.find(path) == std::string::npos) result.error = path + ": " + result.error;
     return result;
   }
   definition_ = std::move(scratch);

@@ -14,8 +14,10 @@ inline QApplication& TestApp() {
   static char name[] = "tolvek_tests";
   static char* argv[] = {name, nullptr};
   if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: objects that Qt Test keeps in statics (its input
+  // devices) must not outlive the application at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 }  // namespace tlv
