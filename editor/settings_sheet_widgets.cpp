@@ -39,16 +39,13 @@ QButtonGroup* MakeRadioGroup(QWidget* parent, QBoxLayout* layout,
                              const QString& name) {
   auto* group = new QButtonGroup(parent);
   group->setObjectName(name);
-  QWidget* holder = parent;
-  QBoxLayout* target = layout;
-  if (!title.isEmpty()) {
-    auto* box = new QGroupBox(title, parent);
-    target = new QVBoxLayout(box);
-    layout->addWidget(box);
-    holder = box;
-  }
+  // A frame around each group (titled or not) shows which radios belong
+  // together when a page holds several groups.
+  auto* box = new QGroupBox(title, parent);
+  auto* target = new QVBoxLayout(box);
+  layout->addWidget(box);
   for (int i = 0; i < labels.size(); ++i) {
-    auto* button = new QRadioButton(labels[i], holder);
+    auto* button = new QRadioButton(labels[i], box);
     button->setObjectName(name + QLatin1Char('_') + QString::number(i));
     group->addButton(button, i);
     target->addWidget(button);

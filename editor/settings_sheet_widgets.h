@@ -31,8 +31,8 @@ class TriCheckBox : public QCheckBox {
   void nextCheckState() override;
 };
 
-/// Radio buttons `labels` (ids 0..n-1) in a group box titled `title` (no box
-/// when empty), added to `layout`.  The buttons are named `name` + "_" + id.
+/// Radio buttons `labels` (ids 0..n-1) in a group box titled `title` (a
+/// bare frame when empty), added to `layout`.  The buttons are named `name` + "_" + id.
 QButtonGroup* MakeRadioGroup(QWidget* parent, QBoxLayout* layout,
                              const QString& title, const QStringList& labels,
                              const QString& name);
