@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -105,8 +106,8 @@ class ProcessDatabase {
   const std::string& error() const { return error_; }
 
   /// Opens the database, creating the file, its folder and the tables on
-  /// first use.  `flags` is accepted for the component's signature and must
-  /// be 0.
+  /// first use.  Opening an open database succeeds at once.  `flags` (0 in
+  /// every caller) is ignored.
   int DbOpen(int flags = 0);
 
   /// Closes the database.  A row set without DbCommit is rolled back.
