@@ -135,6 +135,13 @@ int ProcessDatabase::DbOpen(int /*flags*/) {
     db_ = nullptr;
     return FailWith("工程データベース " + path_ + " を開けません (" + message + ")");
   }
+  // SQLite falls back to reading a file it may not write; rows would then
+  // fail one by one, so say it once here.
+  if (sqlite3_db_readonly(db_, "main") == 1) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return FailWith("工程データベース " + path_ + " に書き込めません (読み取り専用です)");
+  }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(db_, 1);
   // Each row is its own transaction.  With a write-ahead log a commit
