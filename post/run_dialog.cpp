@@ -13,7 +13,8 @@ namespace {
 
 constexpr std::string_view kDialogTitle = "ﾊﾟﾗﾒｰﾀ入力 (Rev4.24)";
 
-// The dialog's buttons, then one entry per slot to change it.
+// The dialog's buttons, then one entry per slot to change it; the
+// database controls of the slots in database mode follow those.
 enum Choice { kRun = 0, kRunAndRegister = 1, kCancel = 2, kEditSlot1 = 3 };
 
 // The slot's database target as a save point.
