@@ -1,7 +1,3 @@
-// The model's headers come before any Qt header: Qt defines "slots" as a
-// keyword, and the section table has a member of that name.
-#include "definition/variable_dictionary.h"
-
 #include "editor/code_list_dialog.h"
 
 #include <QHBoxLayout>
@@ -11,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "definition/variable_dictionary.h"
 #include "editor/settings_dialogs.h"
 #include "editor/settings_sheet_widgets.h"
 #include "platform/text_encoding.h"

@@ -1,8 +1,3 @@
-// The model's headers come before any Qt header: Qt defines "slots" as a
-// keyword, and the section table has a member of that name.
-#include "definition/post_definition.h"
-#include "definition/variable_dictionary.h"
-
 #include "editor/output_format_dialog.h"
 
 #include <QDialogButtonBox>
@@ -13,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "definition/post_definition.h"
+#include "definition/variable_dictionary.h"
 #include "editor/editor_context.h"
 #include "editor/settings_dialogs.h"
 #include "editor/settings_sheet_widgets.h"

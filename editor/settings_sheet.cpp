@@ -1,8 +1,3 @@
-// The model's headers come before any Qt header: Qt defines "slots" as a
-// keyword, and the section table has a member of that name.
-#include "definition/post_definition.h"
-#include "definition/variable_dictionary.h"
-
 #include "editor/settings_sheet.h"
 
 #include <QCheckBox>
@@ -18,6 +13,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "definition/post_definition.h"
+#include "definition/variable_dictionary.h"
 #include "editor/coordinate_dialog.h"
 #include "editor/output_format_dialog.h"
 #include "editor/settings_dialogs.h"

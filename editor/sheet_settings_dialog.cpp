@@ -1,7 +1,3 @@
-// The model's headers come before any Qt header: Qt defines "slots" as a
-// keyword, and the section table has a member of that name.
-#include "definition/post_definition.h"
-
 #include "editor/sheet_settings_dialog.h"
 
 #include <QButtonGroup>
@@ -13,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "definition/post_definition.h"
 #include "editor/editor_context.h"
 #include "editor/settings_dialogs.h"
 #include "editor/settings_sheet_widgets.h"

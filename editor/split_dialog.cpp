@@ -1,7 +1,3 @@
-// The model's headers come before any Qt header: Qt defines "slots" as a
-// keyword, and the section table has a member of that name.
-#include "definition/post_definition.h"
-
 #include "editor/split_dialog.h"
 
 #include <QCheckBox>
@@ -15,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "definition/post_definition.h"
 #include "editor/settings_sheet_widgets.h"
 
 namespace tlv {
