@@ -110,7 +110,15 @@ bool Workbook::Serialize(std::string* bytes, std::string* err) {
     if (ZipPackage::Entry* entry = package_.Find(part.part))
       entry->data = WriteSheetPart(part.skeleton.get(), *part.sheet);
   }
-  if (changed) DropCalculationChain(&package_, layout_);
+  if (changed) {
+    DropCalculationChain(&package_, layout_);
+    for (const SheetPart& part : sheets_) {
+      if (part.sheet->HasFormulas()) {
+        RequestFullCalculation(&package_, layout_);
+        break;
+      }
+    }
+  }
   return WriteZipPackage(package_, bytes, err);
 }
 

@@ -109,6 +109,33 @@ TEST(Workbook, SharedStringsFormulasAndCalculationChain) {
   EXPECT_EQ("n:8", dump["value:B3"]);
 }
 
+TEST(Workbook, CopiedFormulasMoveWithTheirCells) {
+  Workbook book;
+  std::string err;
+  ASSERT_TRUE(book.LoadXlsx(PackageWithSharedStrings(), "shared.xlsx", &err)) << err;
+  Worksheet& sheet = *book.sheet(0);
+  sheet.SetText(3, 3, "fixed");
+  ASSERT_TRUE(sheet.CopyBlock({{1, 1}, {3, 3}}, 11, 1));
+  EXPECT_EQ("A12*2", sheet.FindCell(12, 2)->formula_text);
+  // The borrower of the shared formula gets its own moved text.
+  EXPECT_EQ("A13*2", sheet.FindCell(13, 2)->formula_text);
+  EXPECT_EQ(-1, sheet.FindCell(13, 2)->shared_formula);
+  EXPECT_EQ(CellValue::Number(8), sheet.Value(13, 2));  // the last value until recalculated
+
+  TempDirForTest dir;
+  ASSERT_TRUE(book.Save(dir.File("formulas.xlsx"), &err)) << err;
+  ZipPackage saved;
+  ASSERT_TRUE(ReadZipPackage(ReadBytes(dir.File("formulas.xlsx")), "f", &saved, &err)) << err;
+  EXPECT_NE(std::string::npos, saved.Find("xl/workbook.xml")->data.find(R"(<calcPr fullCalcOnLoad="1"/>)"))
+      << saved.Find("xl/workbook.xml")->data;
+  auto dump = DumpWorkbookForTest(dir.File("formulas.xlsx"));
+  ASSERT_EQ(0u, dump.count("error")) << dump["error"];
+  EXPECT_EQ("s:=A2*2", dump["value:B2"]);
+  EXPECT_EQ("s:=A12*2", dump["value:B12"]);
+  EXPECT_EQ("s:=A13*2", dump["value:B13"]);
+  EXPECT_EQ("n:4", dump["value:A13"]);
+}
+
 TEST(Workbook, SaveKeepsUntouchedPartsAndWritesTexts) {
   Workbook book;
   std::string err;

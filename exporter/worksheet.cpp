@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "exporter/formula_shift.h"
+
 namespace tlv {
 namespace {
 
@@ -31,6 +33,26 @@ bool ParseNumber(std::string_view text, double* value) {
 }
 
 // A cell that carries nothing worth keeping can go.
+// The element name of a stored <f> ("f" or "x:f").
+std::string FormulaElementName(std::string_view xml) {
+  std::size_t end = xml.find_first_of(" />", 1);
+  return std::string(xml.substr(1, end == std::string_view::npos ? 0 : end - 1));
+}
+
+std::string EscapeXmlText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
 bool IsBare(const SheetCell& cell) {
   return cell.style.empty() && cell.type.empty() && cell.value.empty() &&
          cell.formula_xml.empty() && cell.extra_attributes.empty();
@@ -107,6 +129,47 @@ void Worksheet::DropValue(SheetCell* cell) {
   cell->type.clear();
   cell->value.clear();
   cell->formula_xml.clear();
+  cell->formula_text.clear();
+  cell->array_formula = false;
+  cell->shared_formula = -1;
+  cell->shared_master = false;
+}
+
+bool Worksheet::HasFormulas() const {
+  for (const auto& [r, row] : rows_)
+    for (const SheetCell& cell : row.cells)
+      if (!cell.formula_xml.empty()) return true;
+  return false;
+}
+
+void Worksheet::MoveFormula(SheetCell* cell, int row, int row_shift, int column_shift) {
+  if (cell->array_formula) {
+    DropFormula(cell);
+    return;
+  }
+  std::string text = cell->formula_text;
+  if (cell->shared_formula >= 0 && !cell->shared_master) {
+    // A borrower's formula is the shared one moved from its holder.
+    const SheetCell* master = nullptr;
+    int master_row = 0;
+    for (const auto& [r, candidate_row] : rows_) {
+      for (const SheetCell& candidate : candidate_row.cells) {
+        if (candidate.shared_master && candidate.shared_formula == cell->shared_formula) {
+          master = &candidate;
+          master_row = r;
+        }
+      }
+    }
+    if (!master) {
+      DropFormula(cell);
+      return;
+    }
+    text = ShiftFormula(master->formula_text, row - master_row, cell->column - master->column);
+  }
+  // The copy stands alone: a plain formula, no longer part of a shared one.
+  cell->formula_text = ShiftFormula(text, row_shift, column_shift);
+  const std::string name = FormulaElementName(cell->formula_xml);
+  cell->formula_xml = "<" + name + ">" + EscapeXmlText(cell->formula_text) + "</" + name + ">";
   cell->shared_formula = -1;
   cell->shared_master = false;
 }
@@ -216,10 +279,8 @@ bool Worksheet::CopyBlock(const CellRange& from, int to_row, int to_column) {
     end = FindColumn(row.cells, to.last.column + 1);
     auto insert_at = row.cells.erase(begin, end);
     for (SheetCell& cell : copy.cells) {
+      if (!cell.formula_xml.empty()) MoveFormula(&cell, copy.row, row_shift, column_shift);
       cell.column += column_shift;
-      // References in a formula would point at the source rows; the copy
-      // keeps what the formula showed instead.
-      if (!cell.formula_xml.empty()) DropFormula(&cell);
     }
     row.cells.insert(insert_at, std::make_move_iterator(copy.cells.begin()),
                      std::make_move_iterator(copy.cells.end()));
@@ -261,6 +322,8 @@ Worksheet::UsedArea Worksheet::Used() const {
 void DropFormula(SheetCell* cell) {
   if (cell->formula_xml.empty()) return;
   cell->formula_xml.clear();
+  cell->formula_text.clear();
+  cell->array_formula = false;
   cell->shared_formula = -1;
   cell->shared_master = false;
   if (cell->type == "str") cell->type = "inlineStr";

@@ -36,6 +36,8 @@ struct SheetCell {
   std::string type;         ///< the "t" attribute as stored: "", "n", "s", "str", "inlineStr", "b", "e"
   std::string value;        ///< the <v> text; for "inlineStr" the plain text
   std::string formula_xml;  ///< the <f> element as stored, "" when none
+  std::string formula_text;  ///< the formula itself ("" for a cell borrowing a shared one)
+  bool array_formula = false;  ///< an array formula (its range is not adjusted)
   int shared_formula = -1;  ///< "si" of a shared formula, -1 when none
   bool shared_master = false;  ///< the cell holding the shared formula's text
   XmlAttributes extra_attributes;  ///< any other attributes
@@ -81,7 +83,8 @@ class Worksheet {
   /// rows (heights and row styles) and the merged areas that lie wholly inside
   /// it so that its top-left corner lands on (to_row, to_column).  What the
   /// target area held is replaced; merged areas that overlap the target are
-  /// removed.  Formulas are copied as their last computed values.  False
+  /// removed.  Formulas move their relative references with them, as a
+  /// paste does (array formulas are copied as their last values).  False
   /// (nothing changed) when the target would leave the sheet.
   bool CopyBlock(const CellRange& from, int to_row, int to_column);
 
@@ -91,6 +94,8 @@ class Worksheet {
   std::string RowAttribute(int row, std::string_view name) const;
 
   const std::vector<CellRange>& merges() const { return merges_; }
+  /// True when any cell holds a formula.
+  bool HasFormulas() const;
   void AddMerge(const CellRange& range);
 
   /// The used area (rows and cells that exist), or nothing when the sheet is
@@ -114,6 +119,7 @@ class Worksheet {
   SheetCell* CellForWrite(int row, int column);
   void DropValue(SheetCell* cell);
   void DropSharedFormula(int shared_index);
+  void MoveFormula(SheetCell* cell, int row, int row_shift, int column_shift);
 
   std::string name_;
   std::shared_ptr<const SharedStrings> shared_strings_;

@@ -210,6 +210,8 @@ bool ReadSheetPart(std::string_view xml, Worksheet* sheet, pugi::xml_document* s
           cell.value = child.child_value();
         } else if (name == "f") {
           cell.formula_xml = PrintNode(child);
+          cell.formula_text = child.child_value();
+          cell.array_formula = std::string_view(child.attribute("t").value()) == "array";
           if (std::string_view(child.attribute("t").value()) == "shared" && child.attribute("si")) {
             cell.shared_formula = child.attribute("si").as_int(-1);
             cell.shared_master = child.attribute("ref") && *child.child_value() != '\0';

@@ -138,6 +138,35 @@ void DropCalculationChain(ZipPackage* package, const WorkbookLayout& layout) {
   }
 }
 
+void RequestFullCalculation(ZipPackage* package, const WorkbookLayout& layout) {
+  ZipPackage::Entry* entry = package->Find(layout.workbook_part);
+  if (!entry) return;
+  pugi::xml_document doc;
+  if (!doc.load_buffer(entry->data.data(), entry->data.size(), kXmlParseOptions)) return;
+  pugi::xml_node root = doc.document_element();
+  pugi::xml_node calc = ChildByLocalName(root, "calcPr");
+  if (!calc) {
+    // calcPr follows these in the workbook schema's order.
+    static constexpr std::string_view kBefore[] = {
+        "fileVersion", "fileSharing", "workbookPr", "workbookProtection", "bookViews",
+        "sheets", "functionGroups", "externalReferences", "definedNames"};
+    pugi::xml_node after;
+    for (pugi::xml_node node : root.children()) {
+      if (node.type() != pugi::node_element) continue;
+      for (std::string_view name : kBefore)
+        if (LocalName(node) == name) after = node;
+    }
+    const std::string name = std::string(NamePrefix(root)) + "calcPr";
+    calc = after ? root.insert_child_after(name.c_str(), after) : root.prepend_child(name.c_str());
+  }
+  if (std::string_view(calc.attribute("fullCalcOnLoad").value()) == "1") return;
+  if (!calc.attribute("fullCalcOnLoad")) calc.append_attribute("fullCalcOnLoad");
+  calc.attribute("fullCalcOnLoad").set_value("1");
+  std::ostringstream out;
+  doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+  entry->data = out.str();
+}
+
 ZipPackage MinimalPackage(const std::string& sheet_name) {
   pugi::xml_document names;
   pugi::xml_node sheet = names.append_child("sheet");

@@ -21,6 +21,11 @@ std::string WriteSheetPart(pugi::xml_document* skeleton, const Worksheet& sheet)
 /// longer hold formulas makes it report the file as damaged.
 void DropCalculationChain(ZipPackage* package, const WorkbookLayout& layout);
 
+/// Marks the workbook for a full calculation when it is opened, so that
+/// formulas show results for the values written into their cells rather than
+/// the results stored with the template.
+void RequestFullCalculation(ZipPackage* package, const WorkbookLayout& layout);
+
 /// A package of one empty sheet with a minimal style table, for a workbook
 /// that did not come from a workbook file.
 ZipPackage MinimalPackage(const std::string& sheet_name);
