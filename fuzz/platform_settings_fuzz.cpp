@@ -24,6 +24,14 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
+// Scratch files live in memory where the machine offers it: the file layer
+// syncs to disk, which would slow every run down to the disk's pace.
+std::filesystem::path ScratchRoot() {
+  std::error_code ec;
+  if (std::filesystem::is_directory("/dev/shm", ec)) return "/dev/shm";
+  return std::filesystem::temp_directory_path();
+}
+
 constexpr std::string_view kKeys[] = {
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV",
     "hkey_local_machine\\software\\kestra\\tlv\\",
@@ -79,13 +87,20 @@ std::string ToUtf16Le(std::string_view utf8) {
   return out;
 }
 
+std::filesystem::path scratch_dir;
+
+void RemoveScratch() {
+  std::error_code ec;
+  std::filesystem::remove_all(scratch_dir, ec);
+}
+
 const std::string& ScratchFile() {
   static const std::string path = [] {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() /
-        ("tlv-settings-fuzz-" + std::to_string(static_cast<long>(getpid())));
-    std::filesystem::create_directories(dir);
-    return (dir / "registry.reg").string();
+    scratch_dir = ScratchRoot() /
+                  ("tlv-settings-fuzz-" + std::to_string(static_cast<long>(getpid())));
+    std::filesystem::create_directories(scratch_dir);
+    std::atexit(RemoveScratch);
+    return (scratch_dir / "registry.reg").string();
   }();
   return path;
 }

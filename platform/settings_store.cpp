@@ -151,15 +151,21 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
   }
   final_newline_ = bytes.back() == '\n';
 
-  // Physical lines without their line ends.
+  // Physical lines without their line ends, as parsed, and as kept for
+  // writing back.  A CR before the LF is part of the line end only when the
+  // file's own line end is CRLF; otherwise it stays in the kept text, so
+  // that a line with a foreign line end keeps its bytes at every rewrite.
   std::vector<std::string_view> physical;
+  std::vector<std::string_view> kept;
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t lf = bytes.find('\n', start);
     std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
     std::string_view line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    physical.push_back(line);
+    std::string_view stripped = line;
+    if (!stripped.empty() && stripped.back() == '\r') stripped.remove_suffix(1);
+    physical.push_back(stripped);
+    kept.push_back(lf != std::string_view::npos && newline_ == "\r\n" ? stripped : line);
     start = end + 1;
   }
 
@@ -174,7 +180,7 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
   for (std::size_t i = 0; i < physical.size(); ++i) {
     std::size_t line_no = i + 1;
     Line line;
-    line.text = physical[i];
+    line.text = kept[i];
     line.section = section;
     std::string_view text = TrimLeft(physical[i]);
     if (text.empty() || text[0] == ';' || text == kSettingsFileHeader || text == "REGEDIT4") {
@@ -270,7 +276,7 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
              i + 1 < physical.size()) {
         ++i;
         line.text += newline_;
-        line.text += physical[i];
+        line.text += kept[i];
       }
     } else if (TrimRight(rest) == "-") {
       line.kind = Line::Kind::kOtherValue;  // a deletion: the value is absent

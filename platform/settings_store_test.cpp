@@ -253,6 +253,30 @@ TEST(SettingsStore, WriteChangesOnlyItsLines) {
   EXPECT_EQ(0640u, st.st_mode & 0777);
 }
 
+TEST(SettingsStore, LinesWithAForeignLineEndKeepTheirBytesAtEveryWrite) {
+  // An LF file with CRLF lines (one with a stray CR more), and a CRLF file
+  // with the same: every write used to drop one CR of such a line.
+  for (std::string_view text :
+       {std::string_view("[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\n\"A\"=\"1\"\r\n"
+                         "; note\r\r\n\"B\"=dword:00000002\n0\r"),
+        std::string_view("[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\r\n\"A\"=\"1\"\r\r\n"
+                         "; note\r\n\"B\"=dword:00000002\r\n")}) {
+    TempDirForTest dir;
+    std::string path = dir.File("registry.reg");
+    WriteAll(path, text);
+    SettingsStore store;
+    std::string err;
+    ASSERT_TRUE(store.Load(path, &err)) << err;
+    EXPECT_EQ("1", store.ReadText(kMain, "A"));
+    EXPECT_EQ(2, store.ReadNumber(kMain, "B"));
+    EXPECT_EQ(text, store.Serialize());
+    for (int round = 0; round < 3; ++round) {
+      ASSERT_TRUE(store.WriteDword(kMain, "B", 2, &err)) << err;
+    }
+    EXPECT_EQ(text, ReadAll(path));
+  }
+}
+
 TEST(SettingsStore, WriteKeepsWhatAnotherProgramAddedMeanwhile) {
   TempDirForTest dir;
   std::string path = dir.File("registry.reg");
