@@ -52,6 +52,7 @@ bool ShowSheetSettingsDialog(QWidget* parent, EditorContext& context);
 /// (object name "cCodeDlg") and shown and raised again on later calls.  Its
 /// "張り付け" pastes "<NAME>" through the context's paste_at_caret.  The
 /// window keeps a copy of `context`, whose references must outlive it.
+/// With a null `parent` every call makes a new window, owned by the caller.
 QDialog* ShowCodeListDialog(QWidget* parent, EditorContext& context);
 
 }  // namespace tlv
