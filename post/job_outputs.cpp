@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/paths.h"
 #include "post/run_messages.h"
@@ -9,9 +10,12 @@
 namespace tlv {
 
 std::string TemporaryOutputPath(std::string_view path) {
-  std::string temp(DirectoryPart(path));
+  // Beside the target, hidden: "dir/.name.tlvp-partial".
+  const std::size_t slash = FindLastSeparator(path);
+  const std::size_t name_at = slash == std::string_view::npos ? 0 : slash + 1;
+  std::string temp(path.substr(0, name_at));
   temp += ".";
-  temp += FileNamePart(path);
+  temp += path.substr(name_at);
   temp += ".tlvp-partial";
   return temp;
 }
@@ -24,13 +28,21 @@ bool JobOutputs::OpenNc(const std::string& path, std::string* err) {
     *err = path + ": ファイルではありません";
     return false;
   }
+  // An output that is a symbolic link is written where the link points, so
+  // the rename replaces the file and not the link.
+  std::string target = path;
+  std::error_code ec;
+  if (std::filesystem::is_symlink(path, ec)) {
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    if (!ec) target = resolved.string();
+  }
   auto file = std::make_unique<RecordFile>();
-  const std::string temp = TemporaryOutputPath(path);
+  const std::string temp = TemporaryOutputPath(target);
   if (!file->Open(temp, RecordFile::Direction::kWrite, RecordFile::Encoding::kToken)) {
     *err = path + ": " + std::strerror(errno);
     return false;
   }
-  nc_path_ = path;
+  nc_path_ = target;
   nc_temp_path_ = temp;
   outputs_.push_back(std::move(file));
   return true;

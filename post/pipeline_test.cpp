@@ -5,8 +5,10 @@
 // compared byte for byte.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 
 #include "definition/definition_file.h"
@@ -394,7 +396,7 @@ TEST_F(PipelineRun, ProcedureParametersOfTheNthProcess) {
   EXPECT_NE(std::string::npos, r.log.find("ＸＭＬファイル読込ＯＫ。\n"));
 }
 
-TEST_F(PipelineRun, FailedJobsLeaveNoPartialProgram) {
+TEST_F(PipelineRun, OutputThatCannotBeCreated) {
   WriteDefinition();
   // The output folder does not exist.
   Outcome r = Run(kProgramStart, "", "no/such/out.nc");
@@ -407,16 +409,7 @@ TEST_F(PipelineRun, FailedJobsLeaveNoPartialProgram) {
   EXPECT_NE(std::string::npos, r.log.find("\nError: " + target + " を作成できません。\n"));
   EXPECT_TRUE(r.out.ends_with(kFailure));
 
-  // A record this build cannot post stops the job; the program that was
-  // there stays, and nothing is left beside it.
-  WriteTestFile(dir_ / "out.nc", "old program\n");
-  r = Run(kProgramStart + Rec(800, {".512=1 10"}) + Rec(300, {".512=1 20"}) + Rec(600));
-  EXPECT_EQ(1, r.status);
-  EXPECT_EQ("old program\n", r.nc);
-  EXPECT_NE(std::string::npos, r.out.find("Error: " + (dir_ / "a.ncl")));
-  EXPECT_NE(std::string::npos,
-            r.out.find(": レコード _300 を処理する機能がこのビルドにはありません。\n"));
-  EXPECT_FALSE(PathExists(dir_ / ".out.nc.tlvp-partial"));
+  EXPECT_FALSE(PathExists(dir_ / "no/such/.out.nc.tlvp-partial"));
 }
 
 TEST_F(PipelineRun, MessagesAndRepeatedItems) {
@@ -440,6 +433,32 @@ TEST_F(PipelineRun, MessagesAndRepeatedItems) {
   EXPECT_EQ("%\nO1000\nG90G17G40\n(A)\nM30\n%\n", r.nc);
   r = Run(path, "\"PrmDeleteNullLine\"=dword:00000000\n");
   EXPECT_EQ("%\nO1000\nG90G17G40\n(A)\n\nM30\n%\n", r.nc);
+}
+
+// Tape length of a process: the characters written since the last process
+// end, 410 to the metre.  Grouped per tool, process starts keep it.
+TEST_F(PipelineRun, TapeLengthAtProcessEnds) {
+  Section(1, "%\n");
+  Section(3, "(<TAPE_LENGTH>)\n");
+  Section(4, "");
+  Section(2, "");
+  def_.sheet_unit = kSheetPerTool;
+  WriteDefinition();
+  Outcome r = Run(kProgramStart + Rec(200) + Rec(600) + Rec(200) + Rec(600) + Rec(200));
+  EXPECT_EQ(0, r.status);
+  // 7 characters (0.017 m) before the first end, 8 more before the second.
+  EXPECT_EQ("%\n(0.)\n(0.017)\n(0.02)\n", r.nc);
+}
+
+TEST_F(PipelineRun, OutputThroughASymbolicLink) {
+  WriteDefinition();
+  WriteTestFile(dir_ / "real.nc", "old\n");
+  ASSERT_EQ(0, ::symlink((dir_ / "real.nc").c_str(), (dir_ / "out.nc").c_str()));
+  Outcome r = Run(kProgramStart + Rec(600));
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("%\nO1000\nG90G17G40\n\nM30\n%\n", ReadTestFile(dir_ / "real.nc"));
+  std::error_code ec;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "out.nc", ec));
 }
 
 }  // namespace
