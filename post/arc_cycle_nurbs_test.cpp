@@ -403,6 +403,7 @@ void ExpectSameArc(const PathArc& want, const NcArc& got) {
                  kDegrees;
   if (got.clockwise && sweep > 0) sweep -= 360;
   if (!got.clockwise && sweep < 0) sweep += 360;
+  if (std::fabs(sweep) < 1e-9) sweep = got.clockwise ? -360 : 360;  // a full circle
   EXPECT_NEAR(want.sweep, sweep, 0.5);
 }
 
@@ -416,6 +417,45 @@ TEST(ShippedPostArcs, EveryArcIsOneAControlAccepts) {
   EXPECT_EQ(std::string::npos, r.out.find(kCentreWarning)) << r.out;
   const std::vector<NcArc> written = ReadNcArcs(r.nc);
   ASSERT_EQ(arcs.size(), written.size()) << r.nc;
+  for (std::size_t i = 0; i < arcs.size(); ++i) ExpectSameArc(arcs[i], written[i]);
+}
+
+// The arcs of a tool-path file: the arc records' sweep, centre, end and
+// plane, with the start taken from nothing (the NC program gives it).
+std::vector<PathArc> ReadToolPathArcs(const std::string& text) {
+  std::vector<PathArc> arcs;
+  std::istringstream in(text);
+  std::string line;
+  PathArc* arc = nullptr;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line[0] == '_') {
+      if (line == "_300") {
+        arcs.emplace_back();
+        arc = &arcs.back();
+      } else {
+        arc = nullptr;
+      }
+      continue;
+    }
+    if (!arc || line.size() < 2 || line[0] != '.') continue;
+    const int id = std::atoi(line.c_str() + 1);
+    const std::size_t blank = line.find(' ');
+    const double value = blank == std::string::npos ? 0 : std::atof(line.c_str() + blank + 1);
+    if (id == 301) arc->sweep = value;
+    if (id >= 307 && id <= 309) arc->centre.v[id - 307] = value;
+    if (id >= 310 && id <= 312) arc->end.v[id - 310] = value;
+    if (id == 313) arc->plane = static_cast<int>(value);
+  }
+  return arcs;
+}
+
+TEST(ShippedPostArcs, TheSampleProgramsArcsAreTheToolPathsArcs) {
+  const std::vector<PathArc> arcs =
+      ReadToolPathArcs(ReadTestFile(TLV_SOURCE_DIR "/data/samples/plate.tlvstx"));
+  const std::vector<NcArc> written =
+      ReadNcArcs(ReadTestFile(TLV_SOURCE_DIR "/data/samples/plate.expected.nc"));
+  ASSERT_FALSE(arcs.empty());
+  ASSERT_EQ(arcs.size(), written.size());
   for (std::size_t i = 0; i < arcs.size(); ++i) ExpectSameArc(arcs[i], written[i]);
 }
 
