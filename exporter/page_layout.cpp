@@ -52,8 +52,6 @@ std::string CheckPageLayout(const PageLayout& layout) {
   if (layout.ColumnNumber < 1) return Setting("ColumnNumber");
   if (!layout.ColSequence.empty() && ParseColumnLetters(layout.ColSequence) == 0)
     return Setting("ColSequence");
-  for (int column : layout.columns)
-    if (column < 1 || column > kMaxSheetColumns) return Setting("COLUMNSETTING");
   // The last row any page can reach stays inside the sheet.
   long last = long{layout.PageLine1} + long{layout.PageLine2} * (kMaxFollowingPages - 1) +
               std::max(long{layout.PageLine2}, long{layout.EndLine2});
@@ -85,6 +83,14 @@ PageSetResult S_PageSet(const Worksheet& csv, Worksheet* target, const PageLayou
     result.error = "CSVファイルの列数(" + std::to_string(result.columns) +
                    ")が列設定の数(" + std::to_string(layout.columns.size()) + ")を越えています。";
     return result;
+  }
+  // Only the entries in use must name a column.
+  for (int k = 0; k < result.columns; ++k) {
+    const int column = layout.columns[static_cast<std::size_t>(k)];
+    if (column < 1 || column > kMaxSheetColumns) {
+      result.error = Setting("COLUMNSETTING");
+      return result;
+    }
   }
 
   const int r1 = layout.EndLine1 - layout.StrtLine1 + 1;

@@ -246,9 +246,17 @@ TEST(PageLayout, SettingsThatCannotWork) {
   layout = PageLayout();
   layout.ColSequence = "A1";
   EXPECT_NE("", CheckPageLayout(layout));
+  // Table entries past the CSV's columns are not used and not checked.
   layout = PageLayout();
+  layout.csvHeader = 1;
   layout.columns.push_back(0);
-  EXPECT_NE("", CheckPageLayout(layout));
+  EXPECT_EQ("", CheckPageLayout(layout));
+  Worksheet target = SmallTemplate();
+  EXPECT_TRUE(S_PageSet(SmallCsv("a\n"), &target, layout).ok);
+  layout.columns = {0};
+  PageSetResult refused = S_PageSet(SmallCsv("a\n"), &target, layout);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ("書式設定の値が正しくありません。(COLUMNSETTING)", refused.error);
   layout = PageLayout();
   layout.PageLine2 = 32000;  // the hundredth page would leave the sheet
   EXPECT_NE("", CheckPageLayout(layout));
