@@ -7,12 +7,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "editor/code_list_dialog.h"
@@ -226,6 +228,42 @@ TEST_F(SheetDialogTest, SplitPageSerialNumberFollowsTheNameMethod) {
   sheet->accept();
   EXPECT_EQ(def_.split_mode.Pack(), 0x00780002);
   EXPECT_EQ(def_.machining_length, 120);
+}
+
+TEST_F(SheetDialogTest, SplitDialogAloneStaysOpenOnARefusal) {
+  // Should a step below fail, the modal dialog must not wait forever.
+  QObject guard;
+  QTimer::singleShot(5000, &guard, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  bool refused_while_open = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    auto* page = dialog->findChild<SplitPage*>();
+    page->findChild<QLineEdit*>("rapid_feed")->setText("fast");
+    ok->click();
+    refused_while_open = dialog->isVisible() && prompter_.shown.size() == 1;
+    page->findChild<QLineEdit*>("rapid_feed")->setText("8000");
+    page->name_source()->setCurrentIndex(4);
+    ok->click();
+  });
+  EXPECT_TRUE(ShowSplitDialog(nullptr, context_));
+  EXPECT_TRUE(refused_while_open);
+  EXPECT_EQ(prompter_.shown.at(0), "数値を入力してください。");
+  EXPECT_DOUBLE_EQ(def_.rapid_feed, 8000);
+  EXPECT_EQ(def_.split_mode.name_source, 4);
+  EXPECT_EQ(modified_, 1);
+
+  // OK without a change changes nothing and leaves the flag alone.
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  EXPECT_FALSE(ShowSplitDialog(nullptr, context_));
+  EXPECT_EQ(modified_, 1);
 }
 
 TEST_F(SheetDialogTest, ProcessSheetSettings) {
