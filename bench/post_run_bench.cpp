@@ -1,170 +1,281 @@
-// A whole job on a generated tool path: definition and dictionary loading,
-// the record loop with the straight-move and frame handlers, section
-// expansion and the NC file, with the shipped 3-axis post.
+// End-to-end speed of TLVP: generated finishing tool paths posted by the real
+// TLVP executable with the shipped 3-axis post, each run in a folder of its
+// own with a settings file of its own, measured from outside the process.
 //
-//   post_run_bench [--size=MB] [--keep]
-//       Generates a tool path of about MB megabytes (default 64) in a
-//       temporary folder, runs the job on it once and reports MB/s,
-//       records/s, the NC bytes written and the peak resident memory.
+//   post_run_bench [--sizes=N,N,...] [--frames=MOVES] [--tlvp=PATH]
+//                  [--post=PATH] [--dict=PATH] [--work=DIR] [--keep]
 //
-// The generator's arcs are posted as linear feeds to the same end points:
-// arcs have no handler in this build yet.
+// For each size (records of moves; default 100000,1000000,10000000) the
+// program writes the tool path once, posts it, and prints records per CPU
+// second, input MB per CPU second, the peak resident memory of TLVP, the time
+// per record and a checksum of the NC program (to show that a change to the
+// code left the output as it was). --frames=MOVES (default 1000000; 0 skips
+// it) posts MOVES moves twice: with a few processes and tool changes, and
+// with 10^4 of each spread over them, and prints both per-record times.
+// TLVP, the post and the dictionary are found beside this program's build
+// folder unless given.
 #define TLV_BENCH_OWN_MAIN
 
-#include <stdlib.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "bench/toolpath_generate.h"
-#include "definition/definition_file.h"
-#include "definition/post_definition.h"
-#include "definition/text_form.h"
-#include "definition/variable_dictionary.h"
-#include "platform/file_contents.h"
-#include "platform/prompts.h"
-#include "platform/record_file.h"
-#include "platform/run_log.h"
-#include "post/job.h"
-#include "post/pipeline_job.h"
-#include "post/run_messages.h"
-#include "post/run_settings.h"
+#include "bench/raster_toolpath.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kDataDir = fs::path(__FILE__).parent_path().parent_path() / "data";
+struct Options {
+  std::vector<int64_t> sizes{100000, 1000000, 10000000};
+  int64_t frame_moves = 1000000;
+  std::string tlvp, post, dict, work;
+  bool keep = false;
+};
+
+struct Measured {
+  bool ok = false;
+  int64_t records = 0;
+  int64_t input_bytes = 0;
+  int64_t nc_bytes = 0;
+  double wall = 0;
+  double cpu = 0;
+  long peak_kb = 0;
+  uint64_t checksum = 0;
+};
 
 bool Fail(const std::string& what) {
   std::fprintf(stderr, "post_run_bench: %s\n", what.c_str());
   return false;
 }
 
-// The dictionary and the shipped definition as files in `dir`.
-bool PrepareDefinition(const fs::path& dir, std::string* dictionary, std::string* definition) {
-  std::string source, text, err;
-  tlv::VariableDictionary dict;
-  if (!tlv::ReadFileBytes((kDataDir / "dictionary.txt").string(), &source, &err) ||
-      !tlv::ParseDictionarySource(source, "dictionary.txt", &dict, &err)) {
-    return Fail(err);
+// FNV-1a over the file's bytes.
+bool Checksum(const fs::path& path, uint64_t* sum, int64_t* size) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  uint64_t h = 0xcbf29ce484222325ULL;
+  int64_t total = 0;
+  std::vector<unsigned char> buf(1 << 20);
+  size_t n;
+  while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
+    for (size_t i = 0; i < n; ++i) h = (h ^ buf[i]) * 0x100000001b3ULL;
+    total += static_cast<int64_t>(n);
   }
-  *dictionary = (dir / "TOLvek.ini").string();
-  if (!tlv::SaveDictionaryFile(*dictionary, dict, &err)) return Fail(err);
-  tlv::PostDefinition def;
-  if (!tlv::ReadFileBytes((kDataDir / "mc3axis.tlv.txt").string(), &text, &err) ||
-      !tlv::ParseTextForm(text, "mc3axis.tlv.txt", dict, &def, &err)) {
-    return Fail(err);
-  }
-  *definition = (dir / "mc3axis.tlv").string();
-  tlv::DefinitionResult saved = tlv::SaveDefinitionFile(*definition, def);
-  if (!saved.ok()) return Fail(saved.error);
+  std::fclose(f);
+  *sum = h;
+  *size = total;
   return true;
 }
 
-// The generated tool path with every arc record turned into a linear feed.
-bool PrepareToolPath(const fs::path& path, long long megabytes, long long* records) {
-  std::string bytes;
-  tlv::RecordFile out;
-  out.OpenMemoryWriter(&bytes, tlv::RecordFile::Encoding::kToken);
-  tlv::bench::ToolPathGenerator generator;
-  tlv::bench::GeneratedToolPath made = generator.Generate(&out, megabytes << 20);
-  out.Close();
-  if (!made.ok) return Fail("cannot generate the tool path");
-  std::string posted;
-  posted.reserve(bytes.size() + bytes.size() / 32);
-  std::size_t from = 0;
-  for (std::size_t at = bytes.find("_300\n"); at != std::string::npos;
-       at = bytes.find("_300\n", from)) {
-    posted.append(bytes, from, at - from);
-    posted += "_1100\n";
-    from = at + 5;
+bool WriteSettings(const fs::path& dir, const Options& opt, const fs::path& nc) {
+  std::FILE* f = std::fopen((dir / "registry.reg").c_str(), "w");
+  if (!f) return Fail("cannot write the settings file in " + dir.string());
+  std::fprintf(f,
+               "Windows Registry Editor Version 5.00\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\n"
+               "\"TLVLog\"=\"%s\"\n"
+               "\"TLVIni\"=\"%s\"\n"
+               "\"SavePath\"=\"%s/\"\n"
+               "\"DontShowExecDlg\"=dword:00000001\n"
+               "\"PrmShowCompleteMsg\"=dword:00000000\n"
+               "\"PrmDeleteNullLine\"=dword:00000001\n"
+               "\"PrmInputBeforeRun\"=dword:00000000\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet1]\n"
+               "\"Name\"=\"MC3AXIS\"\n"
+               "\"Validate\"=dword:00000001\n"
+               "\"TLVDataFile\"=\"%s\"\n"
+               "\"OutDataFile\"=\"%s\"\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet2]\n"
+               "\"Validate\"=dword:00000000\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet3]\n"
+               "\"Validate\"=dword:00000000\n",
+               (dir / "TOLvek.log").c_str(), opt.dict.c_str(), dir.c_str(), opt.post.c_str(),
+               nc.c_str());
+  return std::fclose(f) == 0;
+}
+
+// Posts `source` (left in place: TLVP gets a hard link of it, which it renames
+// and deletes) in `dir` and measures the child.
+bool Post(const Options& opt, const fs::path& dir, const fs::path& source, Measured* m) {
+  const fs::path input = dir / "part.tlvstx";
+  const fs::path nc = dir / "part.nc";
+  std::error_code ec;
+  fs::remove(input, ec);
+  fs::remove(nc, ec);
+  if (::link(source.c_str(), input.c_str()) != 0) {
+    fs::copy_file(source, input, fs::copy_options::overwrite_existing, ec);
+    if (ec) return Fail("cannot copy " + source.string() + ": " + ec.message());
   }
-  posted.append(bytes, from, std::string::npos);
-  bytes.swap(posted);
-  *records = made.records;
-  std::string err;
-  if (!tlv::WriteFileAtomically(path.string(), bytes, &err)) return Fail(err);
+  if (!WriteSettings(dir, opt, nc)) return false;
+  const std::string registry = (dir / "registry.reg").string();
+  const std::string out = (dir / "stdout.txt").string();
+
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid < 0) return Fail("cannot start TLVP");
+  if (pid == 0) {
+    int in = ::open("/dev/null", O_RDONLY);
+    int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || o < 0 || ::chdir(dir.c_str()) != 0) _exit(126);
+    ::dup2(in, 0);
+    ::dup2(o, 1);
+    ::setenv("TLV_REGISTRY", registry.c_str(), 1);
+    ::setenv("TLV_UI", "tty", 1);
+    ::execl(opt.tlvp.c_str(), "TLVP", input.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return Fail("lost the TLVP process");
+  m->wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m->cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  m->peak_kb = usage.ru_maxrss;
+  m->ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+          Checksum(nc, &m->checksum, &m->nc_bytes);
+  if (!m->ok) Fail("TLVP failed on " + source.string() + "; see " + out);
+  return m->ok;
+}
+
+// Writes the tool path of `plan` to `path`.
+bool Generate(const tlv::bench::RasterPlan& plan, const fs::path& path, Measured* m) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return Fail("cannot write " + path.string());
+  tlv::bench::RasterToolPath generator;
+  tlv::bench::RasterResult made = generator.Write(plan, f);
+  if (std::fclose(f) != 0 || !made.ok) return Fail("cannot write " + path.string());
+  m->records = made.records;
+  m->input_bytes = made.bytes;
   return true;
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+void Print(const char* label, const Measured& m) {
+  const double mb = static_cast<double>(m.input_bytes) / 1e6;
+  std::printf("%-26s %10" PRId64 " %8.1f %7.2f %7.2f %10.0f %7.1f %8.1f %7ld %016" PRIx64 "\n",
+              label, m.records, mb, m.wall, m.cpu, static_cast<double>(m.records) / m.cpu,
+              mb / m.cpu, m.cpu * 1e9 / static_cast<double>(m.records), m.peak_kb / 1024,
+              m.checksum);
+  std::fflush(stdout);
 }
 
-long PeakResidentKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+bool RunCase(const Options& opt, const fs::path& dir, const char* label,
+             const tlv::bench::RasterPlan& plan, Measured* m) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const fs::path source = dir / "generated.tlvstx";
+  if (!Generate(plan, source, m) || !Post(opt, dir, source, m)) return false;
+  Print(label, *m);
+  if (!opt.keep) fs::remove_all(dir, ec);
+  return true;
+}
+
+std::vector<int64_t> ParseSizes(const char* text) {
+  std::vector<int64_t> sizes;
+  for (const char* p = text; *p;) {
+    char* end = nullptr;
+    long long n = std::strtoll(p, &end, 10);
+    if (end == p) break;
+    if (n > 0) sizes.push_back(n);
+    p = *end == ',' ? end + 1 : end;
+  }
+  return sizes;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  long long megabytes = 64;
-  bool keep = false;
+  Options opt;
+  // The build folder: this program lives in <build>/bench/.
+  const fs::path build = fs::absolute(argv[0]).lexically_normal().parent_path().parent_path();
+  opt.tlvp = (build / "bin" / "TLVP").string();
+  opt.post = (build / "bin" / "samples" / "mc3axis.tlv").string();
+  opt.dict = (build / "bin" / "TOLvek.ini").string();
   for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--size=", 7) == 0) {
-      megabytes = std::atoll(argv[i] + 7);
-    } else if (std::strcmp(argv[i], "--keep") == 0) {
-      keep = true;
+    const std::string_view arg = argv[i];
+    auto value = [&](std::string_view name) -> const char* {
+      return arg.substr(0, name.size()) == name ? argv[i] + name.size() : nullptr;
+    };
+    if (const char* v = value("--sizes=")) {
+      opt.sizes = ParseSizes(v);
+    } else if (const char* f = value("--frames=")) {
+      opt.frame_moves = std::atoll(f);
+    } else if (const char* t = value("--tlvp=")) {
+      opt.tlvp = t;
+    } else if (const char* p = value("--post=")) {
+      opt.post = p;
+    } else if (const char* d = value("--dict=")) {
+      opt.dict = d;
+    } else if (const char* w = value("--work=")) {
+      opt.work = w;
+    } else if (arg == "--keep") {
+      opt.keep = true;
     } else {
-      std::fprintf(stderr, "usage: post_run_bench [--size=MB] [--keep]\n");
+      std::fprintf(stderr,
+                   "usage: post_run_bench [--sizes=N,N,...] [--frames=MOVES] [--tlvp=PATH] "
+                   "[--post=PATH] [--dict=PATH] [--work=DIR] [--keep]\n");
       return 2;
     }
   }
-  if (megabytes <= 0) megabytes = 64;
-
-  std::string pattern = (fs::temp_directory_path() / "post-run-bench-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) return Fail("cannot make a temporary folder"), 1;
-  const fs::path dir = pattern;
-
-  tlv::RunSettings settings;
-  long long records = 0;
-  settings.input_path = (dir / "bench.tlvstx").string();
-  if (!PrepareDefinition(dir, &settings.dictionary_path, &settings.slots[0].definition_path) ||
-      !PrepareToolPath(settings.input_path, megabytes, &records)) {
-    return 1;
+  for (const std::string* file : {&opt.tlvp, &opt.post, &opt.dict}) {
+    if (!fs::exists(*file)) return Fail(*file + " does not exist; build TLVP first"), 1;
   }
-  settings.slots[0].enabled = true;
-  settings.slots[0].output_path = (dir / "bench.nc").string();
-
-  tlv::RunLog log;  // not opened: the log drops its lines
-  std::FILE* devnull = std::fopen("/dev/null", "w");
-  tlv::RunMessages messages(&log, devnull);
-  tlv::TerminalPrompts prompts(nullptr, devnull);
-  tlv::JobServices services{&messages, &prompts, nullptr};
-  std::unique_ptr<tlv::Job> job = tlv::MakePipelineJob();
-
-  const double cpu_start = CpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  const bool ok = job->Run(settings, 0, services);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double cpu = CpuSeconds() - cpu_start;
-  std::error_code ec;
-  const auto input_bytes = fs::file_size(settings.input_path, ec);
-  const auto nc_bytes = fs::file_size(settings.slots[0].output_path, ec);
-  std::fclose(devnull);
-
-  std::printf("job %s: %.1f MB tool path, %lld records, %.3f s (%.3f s CPU)\n",
-              ok ? "ok" : "FAILED", static_cast<double>(input_bytes) / (1 << 20), records,
-              seconds, cpu);
-  std::printf("  %.1f MB per CPU second, %.0f records per CPU second, %.1f MB NC written, "
-              "peak RSS %ld MB\n",
-              static_cast<double>(input_bytes) / (1 << 20) / cpu, records / cpu,
-              static_cast<double>(nc_bytes) / (1 << 20), PeakResidentKb() / 1024);
-  if (keep) {
-    std::printf("  files kept in %s\n", dir.c_str());
+  fs::path work;
+  if (opt.work.empty()) {
+    std::string pattern = (fs::temp_directory_path() / "post-run-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return Fail("cannot make a temporary folder"), 1;
+    work = pattern;
   } else {
-    fs::remove_all(dir, ec);
+    work = fs::absolute(opt.work);
+  }
+
+  std::printf("TLVP %s, post %s\n", opt.tlvp.c_str(), opt.post.c_str());
+  double load[3] = {0, 0, 0};
+  if (getloadavg(load, 3) == 3) {
+    std::printf("load average %.2f %.2f %.2f on %ld processors\n", load[0], load[1], load[2],
+                sysconf(_SC_NPROCESSORS_ONLN));
+  }
+  std::printf("%-26s %10s %8s %7s %7s %10s %7s %8s %7s %16s\n", "case", "records", "MB",
+              "wall s", "cpu s", "records/s", "MB/s", "ns/rec", "peak MB", "NC checksum");
+  bool ok = true;
+  for (int64_t size : opt.sizes) {
+    tlv::bench::RasterPlan plan;
+    plan.moves = size;
+    Measured m;
+    const std::string label = "moves " + std::to_string(size);
+    ok = RunCase(opt, work / ("size-" + std::to_string(size)), label.c_str(), plan, &m) && ok;
+  }
+  if (opt.frame_moves > 0) {
+    tlv::bench::RasterPlan few;
+    few.moves = opt.frame_moves;
+    tlv::bench::RasterPlan many = few;
+    many.processes = 10000;
+    many.tool_changes = 10000;
+    Measured a, b;
+    const bool both = RunCase(opt, work / "frames-few", "few processes, tools", few, &a) &&
+                      RunCase(opt, work / "frames-many", "10^4 processes, tools", many, &b);
+    if (both) {
+      const double per_a = a.cpu / static_cast<double>(a.records);
+      const double per_b = b.cpu / static_cast<double>(b.records);
+      std::printf("10^4 processes and tool changes: %.2f x the time per record\n",
+                  per_b / per_a);
+    }
+    ok = both && ok;
+  }
+  std::error_code ec;
+  if (opt.keep) {
+    std::printf("files kept in %s\n", work.c_str());
+  } else if (opt.work.empty()) {
+    fs::remove_all(work, ec);
   }
   return ok ? 0 : 1;
 }

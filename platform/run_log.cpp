@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/numbers.h"
@@ -161,38 +162,71 @@ std::string FormatMessage(std::string_view format, LogArg a, LogArg b) {
   return out;
 }
 
+RunLog::~RunLog() { CloseFile(); }
+
+RunLog::RunLog(RunLog&& other) noexcept
+    : path_(std::move(other.path_)), fd_(other.fd_) {
+  other.path_.clear();
+  other.fd_ = -1;
+}
+
+RunLog& RunLog::operator=(RunLog&& other) noexcept {
+  if (this != &other) {
+    CloseFile();
+    path_ = std::move(other.path_);
+    fd_ = other.fd_;
+    other.path_.clear();
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+void RunLog::CloseFile() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
 bool RunLog::Open(std::string path, std::string* err) {
+  CloseFile();
   path_ = std::move(path);
-  int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
+  if (fd_ < 0) {
     if (err) *err = path_ + ": " + std::strerror(errno);
     return false;
   }
-  ::close(fd);
   return true;
+}
+
+int RunLog::Descriptor() {
+  if (fd_ >= 0) {
+    // Someone removed the file (cleaning up): start it again under its name
+    // rather than write into a file nobody can see.
+    struct stat st;
+    if (::fstat(fd_, &st) != 0 || st.st_nlink == 0) CloseFile();
+  }
+  if (fd_ < 0) fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  return fd_;
 }
 
 bool RunLog::Write(std::string_view text) {
   if (path_.empty()) return false;
-  // Open, append, close for every message: another program may read the log
-  // while we run, and a crash loses nothing already reported.
-  int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  // Kept open for appending and written at once, unbuffered: another program
+  // may read the log while we run, and a crash loses nothing already
+  // reported.
+  const int fd = Descriptor();
   if (fd < 0) return false;
   const char* data = text.data();
   std::size_t left = text.size();
-  bool ok = true;
   while (left > 0) {
     ssize_t n = ::write(fd, data, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ok = false;
-      break;
+      return false;
     }
     data += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  return true;
 }
 
 bool RunLog::Printf(std::string_view format, LogArg a, LogArg b) {

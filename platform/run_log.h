@@ -45,14 +45,20 @@ class LogArg {
 std::string FormatMessage(std::string_view format, LogArg a = {},
                           LogArg b = {});
 
-/// The run log.  Opening empties the file; every write opens it for
-/// appending, writes and closes it again, so another program can read it
-/// while the run goes on and nothing is lost if we crash.  A log that is not
-/// open (or whose file cannot be written) drops what it is given: logging
-/// never stops a run.  Text is UTF-8.
+/// The run log.  Opening empties the file and keeps it open for appending;
+/// every write goes straight to the file (no buffering in the process), so
+/// another program can read it while the run goes on and nothing is lost if
+/// we crash.  A file removed under us is created again at the next write.
+/// A log that is not open (or whose file cannot be written) drops what it is
+/// given: logging never stops a run.  Text is UTF-8.
 class RunLog {
  public:
   RunLog() = default;
+  ~RunLog();
+  RunLog(RunLog&& other) noexcept;
+  RunLog& operator=(RunLog&& other) noexcept;
+  RunLog(const RunLog&) = delete;
+  RunLog& operator=(const RunLog&) = delete;
 
   /// Remembers `path` and empties (creates) the file.  False with `err` when
   /// the file cannot be created; writes are still tried later.
@@ -69,7 +75,13 @@ class RunLog {
   bool Printf(std::string_view format, LogArg a = {}, LogArg b = {});
 
  private:
+  // The open file for appending; opened again when it was removed or could
+  // not be opened before.  -1 when none is open.
+  int Descriptor();
+  void CloseFile();
+
   std::string path_;
+  int fd_ = -1;
 };
 
 }  // namespace tlv

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/file_contents.h"
 #include "platform/temp_dir_for_test.h"
 
@@ -62,6 +64,32 @@ TEST(RunLog, EmptiedAtStartAndReadableAfterEveryWrite) {
   EXPECT_TRUE(log.Write("again\n"));
   ASSERT_TRUE(ReadFileBytes(path, &content, &err));
   EXPECT_EQ("again\n", content);
+}
+
+// The file stays open between lines: a moved log writes on, a closed one
+// leaves every line in the file, and a second run empties it again.
+TEST(RunLog, KeptOpenAcrossMovesAndRuns) {
+  TempDirForTest dir;
+  std::string path = dir.File("TOLvek.log");
+  std::string err, content;
+  {
+    RunLog first;
+    ASSERT_TRUE(first.Open(path, &err)) << err;
+    EXPECT_TRUE(first.Write("one\n"));
+    RunLog moved(std::move(first));
+    EXPECT_TRUE(moved.Write("two\n"));
+    RunLog assigned;
+    assigned = std::move(moved);
+    for (int i = 0; i < 1000; ++i) EXPECT_TRUE(assigned.Printf("%d\n", i));
+  }
+  ASSERT_TRUE(ReadFileBytes(path, &content, &err));
+  EXPECT_EQ(0u, content.find("one\ntwo\n0\n1\n"));
+  EXPECT_EQ(content.size() - 4, content.rfind("999\n"));
+  RunLog again;
+  ASSERT_TRUE(again.Open(path, &err));
+  EXPECT_TRUE(again.Write("fresh\n"));
+  ASSERT_TRUE(ReadFileBytes(path, &content, &err));
+  EXPECT_EQ("fresh\n", content);
 }
 
 TEST(RunLog, UnwritablePathIsReportedNotFatal) {

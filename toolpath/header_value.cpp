@@ -26,6 +26,8 @@ class HeaderScanner {
   bool Feed(std::string_view piece);
   /// True once the wanted ".<id>=" was seen.
   bool found() const { return found_; }
+  /// True once the scan has ended.
+  bool done() const { return state_ == State::kDone; }
   const std::string& value() const { return value_; }
 
  private:
@@ -155,6 +157,42 @@ std::string ReadHeaderValue(const std::string& path, int32_t field_id,
   file.Close();
   if (scanner.found()) Report(progress, field_id, kCodeFound);
   return scanner.value();
+}
+
+std::vector<std::string> ReadHeaderValues(const std::string& path,
+                                          std::span<const int32_t> field_ids,
+                                          const ProgressSink& progress) {
+  std::vector<std::string> values(field_ids.size());
+  bool reports = false;
+  for (int32_t id : field_ids) reports = reports || id == kHeaderItem212;
+  RecordFile file;
+  if (!file.Open(path, RecordFile::Direction::kRead, RecordFile::Encoding::kToken)) {
+    if (reports) Report(progress, kHeaderItem212, kCannotOpen);
+    return values;
+  }
+  if (reports) Report(progress, kHeaderItem212, kFileOpened);
+  // Every item's scan sees the same pieces; the read ends when all have ended.
+  std::vector<HeaderScanner> scanners;
+  scanners.reserve(field_ids.size());
+  for (int32_t id : field_ids) scanners.emplace_back(id);
+  std::vector<char> piece(64 * 1024);
+  size_t running = scanners.size();
+  while (running > 0) {
+    size_t n = file.ReadBytes(piece.data(), piece.size());
+    if (n == 0) break;
+    running = 0;
+    for (HeaderScanner& scanner : scanners) {
+      if (!scanner.done() && !scanner.Feed(std::string_view(piece.data(), n))) ++running;
+    }
+  }
+  file.Close();
+  bool found_212 = false;
+  for (size_t i = 0; i < scanners.size(); ++i) {
+    values[i] = scanners[i].value();
+    found_212 = found_212 || (field_ids[i] == kHeaderItem212 && scanners[i].found());
+  }
+  if (found_212) Report(progress, kHeaderItem212, kCodeFound);
+  return values;
 }
 
 std::string ReadHeaderValueBeside(const std::string& path, int32_t field_id,

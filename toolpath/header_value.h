@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tlv {
 
@@ -37,6 +39,14 @@ std::string ScanHeaderValue(std::string_view text, int32_t field_id);
 /// found" and "cannot open the file" go to `progress`.
 std::string ReadHeaderValue(const std::string& path, int32_t field_id,
                             const ProgressSink& progress = {});
+
+/// ReadHeaderValue for each of `field_ids`, all found in one read of the
+/// file: element i of the result is what ReadHeaderValue(path, field_ids[i])
+/// gives. The progress lines of item 212 (when it is among them) come as
+/// that scan gives them: "file opened" first, "code found" at the end.
+std::vector<std::string> ReadHeaderValues(const std::string& path,
+                                          std::span<const int32_t> field_ids,
+                                          const ProgressSink& progress = {});
 
 /// The directory part of `base_path` (up to and including its last "/" or
 /// "\"; nothing when it has none) followed by ReadHeaderValue(path, field_id).

@@ -98,3 +98,35 @@ TEST_F(HeaderValueFileTest, BesidePath) {
 
 }  // namespace
 }  // namespace tlv
+
+namespace tlv {
+namespace {
+
+// The header items of the run found in one read: the same values and the
+// same progress lines as one scan per item.
+TEST_F(HeaderValueFileTest, AllItemsInOneRead) {
+  const std::vector<int32_t> ids = {kHeaderToolPathName, kHeaderItem118, kHeaderProcedureName,
+                                    kHeaderItem212};
+  const std::string filler(70000, 'x');
+  for (const std::string& text :
+       {std::string(".102=0 PART 01\n_100\n.118=0 MC\n.213=0 OP 10\n.212=0 A B\n"),
+        std::string("_100\n.1025=0 no\n.212=0 first\n.212=0 second\n.102=0 P\n"),
+        filler + "\n.213=0 LATE\n" + filler + "\n.102=1 1.5\r\n",
+        std::string(".118=0 BEFORE NUL\n") + std::string(1, '\0') + "\n.102=0 AFTER\n",
+        std::string("")}) {
+    const std::string path = Write("h.temp", text);
+    std::vector<std::string> one_by_one;
+    std::vector<std::string> lines_one_by_one;
+    for (int32_t id : ids) one_by_one.push_back(ReadHeaderValue(path, id, sink_));
+    lines_one_by_one.swap(lines_);
+    EXPECT_EQ(ReadHeaderValues(path, ids, sink_), one_by_one) << text.size();
+    EXPECT_EQ(lines_, lines_one_by_one) << text.size();
+    lines_.clear();
+  }
+  EXPECT_EQ(ReadHeaderValues((dir_ / "missing").string(), ids, sink_),
+            std::vector<std::string>(4));
+  EXPECT_EQ(lines_, (std::vector<std::string>{"ファイルを開けません。\n"}));
+}
+
+}  // namespace
+}  // namespace tlv

@@ -69,15 +69,25 @@ void ParseFieldLine(std::string_view line, RecordField* field) {
 
 bool ToolPathReader::Open(const std::string& path) {
   cut_lines_ = 0;
+  cursors_.clear();
+  cursors_failed_ = false;
+  from_memory_ = false;
   return file_.Open(path, RecordFile::Direction::kRead, RecordFile::Encoding::kToken);
 }
 
 bool ToolPathReader::OpenMemory(std::string_view text) {
   cut_lines_ = 0;
+  cursors_.clear();
+  cursors_failed_ = false;
+  from_memory_ = true;
+  memory_ = text;
   return file_.OpenMemory(text, RecordFile::Encoding::kToken);
 }
 
-void ToolPathReader::Close() { file_.Close(); }
+void ToolPathReader::Close() {
+  file_.Close();
+  cursors_.clear();
+}
 
 bool ToolPathReader::ReadLine(std::string_view* line, bool count_cut) {
   bool cut = false;
@@ -124,8 +134,32 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   return count;
 }
 
+HeaderCursor* ToolPathReader::CursorOf(int32_t kind) {
+  for (auto& cursor : cursors_) {
+    if (cursor->kind() == kind) return cursor.get();
+  }
+  if (cursors_failed_ || cursors_.size() == kMaxCursors) return nullptr;
+  auto cursor = std::make_unique<HeaderCursor>(kind, cursor_buffer_size_);
+  const bool opened = from_memory_ ? cursor->OpenMemory(memory_) : cursor->Open(file_.path());
+  if (!opened) {
+    cursors_failed_ = true;
+    return nullptr;
+  }
+  cursors_.push_back(std::move(cursor));
+  return cursors_.back().get();
+}
+
 bool ToolPathReader::FindAhead(int32_t kind, bool restore) {
   if (!file_.is_open()) return false;
+  if (restore) {
+    if (HeaderCursor* cursor = CursorOf(kind)) {
+      return cursor->NextAtOrAfter(file_.Tell()) != HeaderCursor::kNone;
+    }
+  }
+  return ScanAhead(kind, restore);
+}
+
+bool ToolPathReader::ScanAhead(int32_t kind, bool restore) {
   file_.SavePosition();
   std::string_view line;
   bool found = false;
@@ -145,6 +179,18 @@ bool ToolPathReader::FindAhead(int32_t kind, bool restore) {
 
 bool ToolPathReader::ComesBefore(int32_t kind) {
   if (!file_.is_open()) return false;
+  HeaderCursor* wanted = CursorOf(kind);
+  HeaderCursor* process = kind == kProcessStart ? wanted : CursorOf(kProcessStart);
+  if (wanted == nullptr || process == nullptr) return ScanComesBefore(kind);
+  const int64_t at = file_.Tell();
+  const int64_t found = wanted->NextAtOrAfter(at);
+  if (found == HeaderCursor::kNone) return false;
+  if (kind == kProcessStart) return true;
+  const int64_t stop = process->NextAtOrAfter(at);
+  return stop == HeaderCursor::kNone || found < stop;
+}
+
+bool ToolPathReader::ScanComesBefore(int32_t kind) {
   file_.SavePosition();
   std::string_view line;
   bool found = false;

@@ -3,10 +3,13 @@
 #define TLV_TOOLPATH_TOOL_PATH_READER_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/record_file.h"
+#include "toolpath/header_cursor.h"
 #include "toolpath/tool_path_record.h"
 
 namespace tlv {
@@ -32,7 +35,8 @@ class ToolPathReader {
 
   ToolPathReader() = default;
   /// A reader with its own I/O buffer size (tests use small ones).
-  explicit ToolPathReader(size_t buffer_size) : file_(buffer_size) {}
+  explicit ToolPathReader(size_t buffer_size)
+      : file_(buffer_size), cursor_buffer_size_(buffer_size) {}
 
   /// Opens the file; false (and the reader stays closed) when it cannot be
   /// read.
@@ -53,6 +57,9 @@ class ToolPathReader {
   /// exactly the decimal kind. With restore, the read position is put back
   /// where it was whatever the outcome. Without it, a found header is read
   /// next; when none is found the reader is left at the end of the file.
+  /// The look-aheads with restore (and ComesBefore) keep a cursor per kind
+  /// that moves forward with the reader, so a run asks them at every record
+  /// if it likes and the file is still read ahead only once.
   bool FindAhead(int32_t kind, bool restore);
 
   /// True when a header of the given kind comes before the next process
@@ -68,8 +75,21 @@ class ToolPathReader {
   // Look-aheads pass count_cut = false, so a line counts once however often
   // it is read.
   bool ReadLine(std::string_view* line, bool count_cut);
+  // The look-ahead cursor of `kind`, opened on first use; null when no more
+  // cursors are kept or the file cannot be opened again (the look-ahead then
+  // reads on from the reader's position itself).
+  HeaderCursor* CursorOf(int32_t kind);
+  bool ScanAhead(int32_t kind, bool restore);
+  bool ScanComesBefore(int32_t kind);
+
+  static constexpr size_t kMaxCursors = 4;
 
   RecordFile file_;
+  std::string_view memory_;  // the bytes of a memory reader
+  bool from_memory_ = false;
+  std::vector<std::unique_ptr<HeaderCursor>> cursors_;
+  bool cursors_failed_ = false;
+  size_t cursor_buffer_size_ = 64 * 1024;
   int64_t cut_lines_ = 0;
   bool last_line_cut_ = false;
 };
