@@ -27,7 +27,7 @@ struct ZipPackage {
 
 /// Limits that keep a hostile archive from exhausting memory.
 inline constexpr std::size_t kMaxZipEntries = 10000;
-inline constexpr std::size_t kMaxZipTotalBytes = std::size_t{1} << 30;
+inline constexpr std::size_t kMaxZipTotalBytes = std::size_t{256} << 20;
 
 /// Reads every entry of the zip archive `bytes`.  False with `err`
 /// ("<name>: <reason>") for something that is not a readable zip archive,
