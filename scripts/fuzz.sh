@@ -2,12 +2,14 @@
 # Builds the libFuzzer programs (clang, TLV_FUZZ=ON) into build-fuzz/ and runs
 # each fuzz target, or only the ones named, for a given number of seconds.
 #
-#   scripts/fuzz.sh [-t SECONDS] [-j JOBS] [TARGET...]
+#   scripts/fuzz.sh [-t SECONDS] [-j JOBS] [-r] [TARGET...]
 #
 # TARGET is a name such as definition_read_fuzz (the "_fuzz" may be left out).
 # Each target starts from a copy of its seed corpus (fuzz/corpus/<name>/) in
 # build-fuzz/fuzz-work/<name>/, so new inputs found in a run do not land in the
-# tree by themselves; copy the ones worth keeping into the seed corpus.
+# tree by themselves; copy the ones worth keeping into the seed corpus.  With
+# -r a run resumes from what the last run left there (seeds added again), so
+# short runs add up.
 # Crashes, leaks, timeouts and out-of-memory inputs go to fuzz/findings/<name>/
 # (ignored by git: a finding is kept by turning it into a seed input and a test
 # beside the reader).  At the end a table shows, per target, the executions,
@@ -17,11 +19,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=180
 jobs=2
-while getopts "t:j:h" opt; do
+resume=0
+while getopts "t:j:rh" opt; do
   case $opt in
     t) seconds=$OPTARG ;;
     j) jobs=$OPTARG ;;
-    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    r) resume=1 ;;
+    *) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -35,7 +39,13 @@ build=$root/build-fuzz
 # is the one that keeps the tree warning-free.
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTLV_FUZZ=ON -DTLV_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz -j"$jobs"
+# Keep going past a target that does not compile (another folder may be
+# mid-edit): the others still run, and the run ends with status 1.
+build_failed=0
+if ! cmake --build "$build" --target fuzz -j"$jobs" -- -k; then
+  echo "fuzz.sh: some fuzz programs did not build; running the ones that did" >&2
+  build_failed=1
+fi
 
 # Every *_fuzz.cpp of the tree is a target.
 all=()
@@ -64,7 +74,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp}
 
 summary=()
-status=0
+status=$build_failed
 for name in "${targets[@]}"; do
   program=$build/fuzz/$name
   if [[ ! -x "$program" ]]; then
@@ -75,7 +85,7 @@ for name in "${targets[@]}"; do
   fi
   work=$build/fuzz-work/$name
   findings=$root/fuzz/findings/$name
-  rm -rf "$work"
+  ((resume)) || rm -rf "$work"
   mkdir -p "$work/corpus" "$findings"
   if [[ -d "$root/fuzz/corpus/$name" ]]; then
     cp -r "$root/fuzz/corpus/$name/." "$work/corpus/"
