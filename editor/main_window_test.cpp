@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "definition/section_compiler.h"
 #include "editor/editor_test_support.h"
 #include "editor/list_export_dialog.h"
+#include "editor/machine_dialog.h"
 #include "editor/section_view.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir_for_test.h"
@@ -322,6 +324,28 @@ TEST_F(MainWindowTest, FontAndColoursAreWrittenToTheSettingsFile) {
   MainWindow second(ShippedDictionary(), reread, prompter_);
   EXPECT_EQ(second.view()->display().code, QColor(0, 128, 255));
   EXPECT_EQ(second.view()->display().font_height, -18);
+}
+
+TEST_F(MainWindowTest, MachineSettingsFromTheMenuKeepOnlyWhatOkAccepts) {
+  QAction* item = window_->action(cmd::kMachine);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(), QStringLiteral("機械設定..."));
+  auto answer = [](bool ok) {
+    QTimer::singleShot(0, [ok] {
+      auto* dialog = qobject_cast<MachineDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->type_list()->setCurrentIndex(3);
+      ok ? dialog->accept() : dialog->reject();
+    });
+  };
+  answer(false);
+  item->trigger();
+  EXPECT_EQ(window_->document().machine_data().machine_type, 0);
+  answer(true);
+  item->trigger();
+  EXPECT_EQ(window_->document().machine_data().machine_type, 3);
+  // The machine data is no part of the definition file.
+  EXPECT_FALSE(window_->HasUnsavedWork());
 }
 
 }  // namespace
