@@ -120,7 +120,7 @@ class PipelineRun : public ::testing::Test {
                   "\"PrmShowCompleteMsg\"=dword:00000000\n" + more +
                   "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon]\n"
                   "\"DefaultUserName\"=\"tester\"\n"
-                  "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet1]\n");
+                  "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet1]\n" + extra_keys_);
   }
 
   Outcome Run(const std::string& tool_path, const std::string& settings = "",
@@ -158,6 +158,8 @@ class PipelineRun : public ::testing::Test {
   VariableDictionary dict_;
   PostDefinition def_;
   TempFolder dir_;
+  /// Further keys of the settings file (the other job slots).
+  std::string extra_keys_;
 };
 
 const std::string kProgramStart = Rec(100, {".103=1 0", ".104=1 0", ".105=1 100"});
@@ -459,6 +461,32 @@ TEST_F(PipelineRun, OutputThroughASymbolicLink) {
   EXPECT_EQ("%\nO1000\nG90G17G40\n\nM30\n%\n", ReadTestFile(dir_ / "real.nc"));
   std::error_code ec;
   EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "out.nc", ec));
+}
+
+// Every job posts the whole tool path afresh: the first tool change of the
+// second job is a first tool change again, and the definition's rapid rate
+// carries over only through the run settings.
+TEST_F(PipelineRun, SecondJobStartsAfresh) {
+  Section(5, "T<T_NUM>M06<IF>MODE(<FIRST_TOOL>)<THEN>(FIRST)<ENDIF>\n\n");
+  WriteDefinition();
+  extra_keys_ = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet2]\n"
+                "\"Name\"=\"J2\"\n\"Validate\"=dword:00000001\n"
+                "\"TLVDataFile\"=\"" + (dir_ / "d.tlv") + "\"\n"
+                "\"OutDataFile\"=\"" + (dir_ / "second.nc") + "\"\n";
+  Outcome r = Run(kProgramStart + Rec(200, {".16=0 M03"}) + Rec(1500, {".1504=2 1"}) +
+                  Rec(1100, {".512=1 5", ".14=1 10000"}) + Rec(600));
+  EXPECT_EQ(0, r.status);
+  const std::string nc = "%\nO1000\nG90G17G40\nM03\nT1M06(FIRST)\nX5.F10000.\nM05\nM30\n%\n";
+  EXPECT_EQ(nc, r.nc);
+  EXPECT_EQ(nc, ReadTestFile(dir_ / "second.nc"));
+  const std::string first_job = "  TLV   File: " + (dir_ / "d.tlv") + "\n  Out   File: " +
+                                (dir_ / "out.nc") + "\n";
+  EXPECT_EQ(kBanner + (dir_ / "a.ncl") + "\n>> ＮＣ１作成 の処理を始めます。\n" +
+                "ファイルを開きました。\n" + kFeedWarning + first_job +
+                ">> J2 の処理を始めます。\nファイルを開きました。\n" + kFeedWarning +
+                "  TLV   File: " + (dir_ / "d.tlv") + "\n  Out   File: " + (dir_ / "second.nc") +
+                "\n" + kSuccess,
+            r.out);
 }
 
 }  // namespace
