@@ -16,6 +16,7 @@
 #include "definition/configuration_list.h"
 #include "definition/definition_file.h"
 #include "definition/section_compiler.h"
+#include "definition/section_decoder.h"
 #include "editor/editor_test_support.h"
 #include "editor/list_export_dialog.h"
 #include "editor/machine_dialog.h"
@@ -324,6 +325,23 @@ TEST_F(MainWindowTest, FontAndColoursAreWrittenToTheSettingsFile) {
   MainWindow second(ShippedDictionary(), reread, prompter_);
   EXPECT_EQ(second.view()->display().code, QColor(0, 128, 255));
   EXPECT_EQ(second.view()->display().font_height, -18);
+}
+
+// A stored section the decoder cannot read is shown as far as it goes, and
+// stays as stored unless the user edits it.
+TEST_F(MainWindowTest, UndecodableSectionIsKeptAsStored) {
+  window_->document().definition().sections.Find(2)->text = std::string("M30\n\xF7\x09", 6);
+  ASSERT_TRUE(window_->ShowSection(2));
+  EXPECT_EQ(prompter_.last(), QString::fromUtf8(kMsgBadCode.data()));
+  EXPECT_EQ(window_->view()->Text(), QStringLiteral("M30\n"));
+  EXPECT_FALSE(window_->HasUnsavedWork());
+  prompter_.path_answers = {QString::fromStdString(dir_.File("kept.tlv"))};
+  ASSERT_TRUE(window_->Save());
+  PostDefinition reread = NewPostDefinition(window_->document().dictionary());
+  ASSERT_TRUE(ImportDefinitionFile(dir_.File("kept.tlv"), window_->document().dictionary(),
+                                   10000.0, &reread)
+                  .ok());
+  EXPECT_EQ(reread.sections.Text(2), std::string_view("M30\n\xF7\x09", 6));
 }
 
 TEST_F(MainWindowTest, MachineSettingsFromTheMenuKeepOnlyWhatOkAccepts) {
