@@ -1,4 +1,5 @@
-// The registry, machine and colour dialogs, driven as a user would.
+// The registry, machine and colour dialogs, driven as a user would, and the
+// settings the editor reads for itself.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -7,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "editor/colour_dialog.h"
+#include "editor/editor_document.h"
 #include "editor/editor_test_support.h"
 #include "editor/machine_dialog.h"
 #include "editor/registry_dialog.h"
+#include "editor/tolvek_app.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir_for_test.h"
 
@@ -213,6 +216,25 @@ TEST(ColourDialogTest, TwentySevenColoursAndAFollowingSample) {
   ColourDialog odd(QColor(1, 2, 3), QColor(255, 255, 255), QColor(255, 0, 255));
   EXPECT_EQ(odd.text_list()->count(), 28);
   EXPECT_EQ(odd.text(), QColor(1, 2, 3));
+}
+
+TEST(EditorSettingsTest, DictionaryPathAndImportRapidFeed) {
+  SettingsStore store;
+  EXPECT_EQ(DictionaryPath(store), "TOLvek.ini");
+  EXPECT_EQ(ImportRapidFeed(store), 10000.0);  // no key
+  store.LoadFromText(
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\n"
+      "\"TLVIni\"=\"/opt/tlv/TOLvek.ini\"\n",
+      "test");
+  EXPECT_EQ(DictionaryPath(store), "/opt/tlv/TOLvek.ini");
+  EXPECT_EQ(ImportRapidFeed(store), 2000.0);  // key without the value
+  store.LoadFromText(
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\n"
+      "\"FeedAtRapid\"=\"8000.000000\"\n",
+      "test");
+  EXPECT_EQ(ImportRapidFeed(store), 8000.0);
 }
 
 }  // namespace
