@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QToolBar>
+#include <algorithm>
 
 #include "definition/section_compiler.h"
 #include "definition/section_decoder.h"
