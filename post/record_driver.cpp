@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "definition/post_definition.h"
 #include "format/format_engine.h"
@@ -133,10 +134,10 @@ class Driver {
       return false;
     }
     auto progress = [this](std::string_view line) { messages_.Both(line); };
-    for (std::int32_t id : {kHeaderToolPathName, kHeaderItem118, kHeaderProcedureName,
-                            kHeaderItem212}) {
-      StoreText(ctx_, id, ReadHeaderValue(input, id, progress));
-    }
+    constexpr std::int32_t kHeaderItems[] = {kHeaderToolPathName, kHeaderItem118,
+                                             kHeaderProcedureName, kHeaderItem212};
+    const std::vector<std::string> values = ReadHeaderValues(input, kHeaderItems, progress);
+    for (std::size_t i = 0; i < values.size(); ++i) StoreText(ctx_, kHeaderItems[i], values[i]);
 
     if (ctx_.sheet.output != kSheetNone) {
       messages_.Both("Warning: 工程表の出力はこのビルドでは行いません。\n");
