@@ -195,9 +195,14 @@ ArcResult HandleArc(RunContext& ctx, const ToolPathRecord& record,
   for (int i = 1; i < record.count; ++i) {
     const RecordField& item = record.slots[i];
     switch (item.id) {
-      case kVarFeed:
+      case kVarFeed: {
+        // F and the warning as for any feed, but the run's last feed comes
+        // from straight moves and NURBS blocks only.
+        const double last = ctx.totals.last_feed;
         ReadFeed(ctx, item.number);
+        ctx.totals.last_feed = last;
         break;
+      }
       case kItemArcWord: {
         const std::string_view key = item.text == "G02" ? "G02_CODE" : "G03_CODE";
         StoreCode(ctx, kVarArcCode, key);

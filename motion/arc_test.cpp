@@ -64,6 +64,15 @@ TEST_F(ArcTest, FeedZeroCountsLengthWithoutTime) {
   EXPECT_NEAR(5 * kPi, ctx_.totals.cutting_length, 1e-9);
   EXPECT_EQ(0, Num(36));
   EXPECT_EQ(0, Num(49));
+  EXPECT_EQ(0, ctx_.totals.last_feed);
+
+  // A feed at the rapid rate warns but is timed at F.
+  ctx_.totals.last_feed = 250;
+  Arc({{14, 10000}, {301, 90}, {305, 10}, {306, 0}, {307, 0}, {308, 0}, {310, 0}, {311, 10}});
+  EXPECT_EQ(std::string(kFeedAboveRapidWarning), out_.log);
+  EXPECT_NEAR(5 * kPi / 10000 * 60, Num(36), 1e-12);
+  EXPECT_EQ(0, Num(44));
+  EXPECT_EQ(250, ctx_.totals.last_feed);
 }
 
 TEST_F(ArcTest, ArcsOverHalfACircleAreSplitAtTheMiddle) {
