@@ -67,6 +67,9 @@ class ToolPathReader {
   /// always put back.
   bool ComesBefore(int32_t kind);
 
+  /// The byte offset of the next read (how far the run has come).
+  int64_t position() const { return file_.Tell(); }
+
   /// How many lines read into records so far were longer than
   /// kMaxLineLength and were cut.
   int64_t cut_line_count() const { return cut_lines_; }
