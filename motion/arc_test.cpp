@@ -75,30 +75,6 @@ TEST_F(ArcTest, FeedZeroCountsLengthWithoutTime) {
   EXPECT_EQ(250, ctx_.totals.last_feed);
 }
 
-TEST_F(ArcTest, ArcsOverHalfACircleAreSplitAtTheMiddle) {
-  SetPrevious(10, 0, 0);
-  ArcResult r = Arc({{20, 0, "G03"}, {301, 270}, {305, 10}, {306, 0}, {307, 0}, {308, 0},
-                     {309, 0}, {310, 0}, {311, -10}, {312, 0}});
-  EXPECT_TRUE(r.split);
-  ASSERT_EQ(1u, halves_.size());
-  // The first half ends 135 degrees after the start.
-  EXPECT_NEAR(-7.0710678, halves_[0].x, 1e-6);
-  EXPECT_NEAR(7.0710678, halves_[0].y, 1e-6);
-  EXPECT_DOUBLE_EQ(-10, halves_[0].i);
-  EXPECT_DOUBLE_EQ(0, halves_[0].j);
-  // The second half starts at the rounded middle.
-  EXPECT_EQ(0, Num(51));
-  EXPECT_EQ(-10, Num(52));
-  EXPECT_NEAR(7.071, Num(30), 1e-9);
-  EXPECT_NEAR(-7.071, Num(31), 1e-9);
-
-  ctx_.split_large_arcs = 0;
-  r = Arc({{301, 270}, {305, 10}, {306, 0}, {307, 0}, {308, 0}, {310, 0}, {311, -10}});
-  EXPECT_FALSE(r.split);
-  EXPECT_TRUE(halves_.empty());
-  EXPECT_DOUBLE_EQ(-10, Num(30));
-}
-
 TEST_F(ArcTest, DirectionWordAndPlanes) {
   SetPrevious(0, 0, 0);
   Arc({{20, 0, "G02"}, {301, 180}, {305, 5}, {307, 5}, {310, 10}});
