@@ -249,6 +249,29 @@ TEST_F(Windows, CloseWritesTheLayoutFile) {
   EXPECT_NE(std::string::npos, bytes.find(Utf8ToCp932("材質\r\n")));
 }
 
+TEST_F(Windows, LayoutButtonShowsTheEditedItems) {
+  MainWindow window;
+  window.Set(kComboFileValue, window.dir.path());
+  window.Open();
+  window.form->ItemValue[2]->setText("typed before");
+  Form1Prompts prompts;
+  prompts.message = [&](const QString& text) { window.messages.push_back(Std(text)); };
+  prompts.edit_layout = [](PageLayout* layout) {
+    // The dialog sees what the window holds, typed values included.
+    EXPECT_EQ("typed before", layout->items[2].value);
+    layout->items[2].caption = "担当者";
+    layout->items[2].active = true;
+    layout->PageLine2 = 40;
+    return true;
+  };
+  window.form->set_prompts(prompts);
+  QTest::mouseClick(window.form->LineSetting, Qt::LeftButton);
+  EXPECT_FALSE(window.form->ItemValue[2]->isHidden());
+  EXPECT_EQ("担当者", Std(window.form->ITEMPROMP[2]->text()));
+  EXPECT_EQ("typed before", Std(window.form->ItemValue[2]->text()));
+  EXPECT_EQ(40, window.form->CurrentLayout().PageLine2);
+}
+
 TEST_F(Windows, ExportLaysOutAndSaves) {
   MainWindow window;
   std::string err;
