@@ -139,6 +139,22 @@ TEST_F(ArcCycleNurbsRun, PlanesCentreRoundingAndTheCentreWarning) {
   EXPECT_NE(std::string::npos, r.log.find(kCentreWarning));
 }
 
+TEST_F(ArcCycleNurbsRun, ArcsUnderIncrementalOutput) {
+  // The end point is written as a distance; I, J, K are from the start
+  // point as always.
+  Section(1, "%\nG91\n");
+  Check(kStart + R(800, {".19=0 G00", ".512=1 10", ".513=1 0", ".514=1 0"}) +
+            R(1100, {".19=0 G01", ".14=1 100", ".512=1 10"}) +
+            Arc("G03", 90, 10, 0, 0, 0, 0, 0, 10, 0) +
+            Arc("G03", 90, 10, 90, 0, 0, 0, -10, 0, 0),
+        "%\nG91\n"
+        "G00X10.Z-100.\n"
+        "G01F100.\n"
+        "G17G03X-10.Y10.I-10.J0.K0.\n"
+        "X-10.Y-10.I0.J-10.K0.\n"
+        "M30\n%\n");
+}
+
 TEST_F(ArcCycleNurbsRun, CycleLevelsUnderIncrementalOutput) {
   Section(1, "%\nG91\n");
   // Initial level 50; the hole at Z 0 with R 3 and depth 10.
