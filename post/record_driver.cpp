@@ -1,6 +1,8 @@
 #include "post/record_driver.h"
 
 #include <array>
+#include <cstdio>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "motion/run_context.h"
 #include "motion/straight_move.h"
 #include "platform/paths.h"
+#include "platform/progress_line.h"
 #include "platform/settings_store.h"
 #include "platform/text_encoding.h"
 #include "platform/user_name.h"
@@ -186,7 +189,16 @@ class Driver {
 
   bool Loop() {
     ToolPathRecord& record = record_;
+    // A long run on a terminal shows how far it has come (standard error).
+    std::error_code size_error;
+    const auto input_size = std::filesystem::file_size(settings_.input_path, size_error);
+    ProgressLine progress(stderr, StandardErrorIsTerminal());
+    std::int64_t records = 0;
     while (reader_.ReadNextRecord(&record) > 0) {
+      if ((++records & 1023) == 0) {
+        progress.Update(reader_.position(),
+                        size_error ? 0 : static_cast<std::int64_t>(input_size), records);
+      }
       int rapid_class = 0;
       switch (record.kind()) {
         case kProgramStart:
