@@ -327,6 +327,31 @@ TEST_F(MainWindowTest, FontAndColoursAreWrittenToTheSettingsFile) {
   EXPECT_EQ(second.view()->display().font_height, -18);
 }
 
+TEST_F(MainWindowTest, NcFormatSheetOpensOnlyAfterACommit) {
+  int opened = 0;
+  auto close_any = [&] {
+    QTimer::singleShot(0, [&] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        ++opened;
+        dialog->reject();
+      }
+    });
+  };
+  Type(QStringLiteral("<NO_SUCH_NAME>"));
+  close_any();
+  window_->action(cmd::kNcFormat)->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(prompter_.last(), QStringLiteral("NO_SUCH_NAME : 定義されていない変数です"));
+
+  window_->view()->SetText(QStringLiteral("<X_CORD>"));
+  window_->view()->set_text_changed(true);
+  close_any();
+  window_->action(cmd::kNcFormat)->trigger();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(window_->document().definition().sections.Text(1).size(), 5u);
+}
+
 // A stored section the decoder cannot read is shown as far as it goes, and
 // stays as stored unless the user edits it.
 TEST_F(MainWindowTest, UndecodableSectionIsKeptAsStored) {
