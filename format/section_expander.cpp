@@ -1,6 +1,7 @@
 #include "format/section_expander.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "definition/code_table.h"
 #include "definition/section_table.h"
@@ -107,7 +108,10 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
   // A split marker expands the split-file head from inside another section;
   // a head that splits again would never end.
   if (nesting_ >= kMaxSectionNesting) return false;
-  if (!ValidateConditionals(text)) return false;
+  if (!KnownWellFormed(text)) {
+    if (!ValidateConditionals(text)) return false;
+    RememberWellFormed(text);
+  }
   const std::string_view saved = text_;
   text_ = text;
   ++nesting_;
@@ -115,6 +119,23 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
   --nesting_;
   text_ = saved;
   return ok;
+}
+
+bool SectionExpander::KnownWellFormed(std::string_view text) const {
+  for (const WellFormedText& known : well_formed_) {
+    if (known.data == text.data() && known.bytes.size() == text.size() &&
+        std::memcmp(known.bytes.data(), text.data(), text.size()) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void SectionExpander::RememberWellFormed(std::string_view text) {
+  WellFormedText& slot = well_formed_[next_well_formed_];
+  next_well_formed_ = (next_well_formed_ + 1) % well_formed_.size();
+  slot.data = text.data();
+  slot.bytes.assign(text.data(), text.size());
 }
 
 bool SectionExpander::ValidateConditionals(std::string_view text) {

@@ -113,6 +113,20 @@ class SectionExpander {
 
   int cycle_return_mode_ = kReturnToInitial;
   bool suppress_blank_ = false;
+
+  // Section texts whose conditional blocks were found well formed, so that
+  // expanding the same section again for the next record does not walk it
+  // again. A text counts as known only when its bytes equal the copy kept;
+  // malformed texts are never kept (their check reports each time).
+  bool KnownWellFormed(std::string_view text) const;
+  void RememberWellFormed(std::string_view text);
+  struct WellFormedText {
+    const char* data = nullptr;
+    std::string bytes;
+  };
+  static constexpr std::size_t kWellFormedSlots = 32;
+  std::vector<WellFormedText> well_formed_ = std::vector<WellFormedText>(kWellFormedSlots);
+  std::size_t next_well_formed_ = 0;
 };
 
 }  // namespace tlv

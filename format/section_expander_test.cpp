@@ -272,3 +272,33 @@ TEST_F(SectionExpanderTest, DoubleByteTextIsNeverTakenApart) {
 
 }  // namespace
 }  // namespace tlv
+
+namespace tlv {
+namespace {
+
+// A section expanded again is not checked again, but a text changed in place
+// (same buffer, same length) is: the changed blocks are still refused.
+TEST_F(SectionExpanderTest, ChangedSectionTextIsCheckedAgain) {
+  const std::string k1 = KeywordBytes(1), k2 = KeywordBytes(2), k5 = KeywordBytes(5);
+  Var(14).SetNumber(5);
+  const std::string good = "A" + k1 + RefBytes(14) + " > 1" + k2 + "B" + k5;
+  std::string& text = sections_.Find(8)->text;
+  text = good;
+  EXPECT_EQ(ExpandAgain(8), "AB");
+  EXPECT_EQ(ExpandAgain(8), "AB");
+  EXPECT_TRUE(last_ok_);
+  const char* buffer = text.data();
+  // <ENDIF> turned into <THEN>: same length, same place.
+  text.replace(text.size() - k5.size(), k5.size(), k2);
+  ASSERT_EQ(buffer, text.data());
+  out_ = MemoryOutput();
+  EXPECT_EQ(ExpandAgain(8), "");
+  EXPECT_FALSE(last_ok_);
+  EXPECT_NE(out_.log, "");
+  text = good;
+  EXPECT_EQ(ExpandAgain(8), "AB");
+  EXPECT_TRUE(last_ok_);
+}
+
+}  // namespace
+}  // namespace tlv
