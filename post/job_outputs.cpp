@@ -1,5 +1,6 @@
 #include "post/job_outputs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -22,8 +23,7 @@ std::string TemporaryOutputPath(std::string_view path) {
 
 JobOutputs::~JobOutputs() { AbandonNc(); }
 
-bool JobOutputs::OpenNc(const std::string& path, std::string* err) {
-  AbandonNc();
+bool JobOutputs::Open(const std::string& path, bool sheet, OpenFile* out, std::string* err) {
   if (path.empty() || IsDirectory(path)) {
     *err = path + ": ファイルではありません";
     return false;
@@ -36,55 +36,126 @@ bool JobOutputs::OpenNc(const std::string& path, std::string* err) {
     std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
     if (!ec) target = resolved.string();
   }
-  auto file = std::make_unique<RecordFile>();
   const std::string temp = TemporaryOutputPath(target);
+  for (const OpenFile& open : outputs_) {
+    if (open.temp == temp) {
+      *err = path + ": 出力中のファイルと同じ名前です";
+      return false;
+    }
+  }
+  auto file = std::make_unique<RecordFile>();
   if (!file->Open(temp, RecordFile::Direction::kWrite, RecordFile::Encoding::kToken)) {
     *err = path + ": " + std::strerror(errno);
     return false;
   }
-  nc_path_ = target;
-  nc_temp_path_ = temp;
-  outputs_.push_back(std::move(file));
+  // A file of this job closed earlier under the same name is replaced.
+  std::erase_if(closed_, [&](const ClosedFile& c) { return c.temp == temp; });
+  out->file = std::move(file);
+  out->path = path;
+  out->target = std::move(target);
+  out->temp = temp;
+  out->sheet = sheet;
+  return true;
+}
+
+bool JobOutputs::OpenNc(const std::string& path, std::string* err) {
+  OpenFile f;
+  if (!Open(path, false, &f, err)) return false;
+  outputs_.push_back(std::move(f));
+  return true;
+}
+
+bool JobOutputs::OpenSheet(const std::string& path, std::string* err) {
+  OpenFile f;
+  if (!Open(path, true, &f, err)) return false;
+  outputs_.insert(outputs_.begin(), std::move(f));
+  return true;
+}
+
+bool JobOutputs::OpenSplit(const std::string& path, std::string* err) {
+  OpenFile f;
+  if (!Open(path, false, &f, err)) return false;
+  outputs_.push_back(std::move(f));
+  lost_reported_ = false;
+  return true;
+}
+
+bool JobOutputs::CloseCurrent() {
+  if (!has_program_output()) return false;
+  OpenFile& f = outputs_.back();
+  const bool written = f.file->Close();
+  closed_.push_back({f.path, f.target, f.temp, written});
+  outputs_.pop_back();
   return true;
 }
 
 bool JobOutputs::CommitNc(std::string* err) {
-  if (outputs_.empty()) {
-    *err = nc_path_ + ": 出力ファイルが開かれていません";
+  if (outputs_.empty() && closed_.empty()) {
+    *err = "出力ファイルが開かれていません";
     return false;
   }
-  std::unique_ptr<RecordFile> file = std::move(outputs_.back());
-  outputs_.pop_back();
-  if (!file->Close()) {
-    *err = nc_path_ + ": 書き込みに失敗しました";
-    RemoveFile(nc_temp_path_);
-    return false;
+  while (has_program_output()) CloseCurrent();
+  if (!outputs_.empty()) {  // the sheet file, closed after the program
+    OpenFile& f = outputs_.front();
+    const bool written = f.file->Close();
+    closed_.push_back({f.path, f.target, f.temp, written});
+    outputs_.clear();
   }
-  std::string rename_err;
-  if (!RenameFile(nc_temp_path_, nc_path_, &rename_err)) {
-    *err = nc_path_ + ": " + rename_err;
-    RemoveFile(nc_temp_path_);
-    return false;
+  for (const ClosedFile& c : closed_) {
+    if (!c.written) {
+      *err = c.path + ": 書き込みに失敗しました";
+      AbandonNc();
+      return false;
+    }
   }
-  nc_temp_path_.clear();
+  for (std::size_t i = 0; i < closed_.size(); ++i) {
+    std::string rename_err;
+    if (!RenameFile(closed_[i].temp, closed_[i].target, &rename_err)) {
+      *err = closed_[i].path + ": " + rename_err;
+      closed_.erase(closed_.begin(), closed_.begin() + static_cast<std::ptrdiff_t>(i));
+      AbandonNc();
+      return false;
+    }
+  }
+  closed_.clear();
   return true;
 }
 
 void JobOutputs::AbandonNc() {
-  if (outputs_.empty()) return;
+  for (OpenFile& f : outputs_) {
+    f.file->Close();
+    RemoveFile(f.temp);
+  }
   outputs_.clear();
-  if (!nc_temp_path_.empty()) RemoveFile(nc_temp_path_);
-  nc_temp_path_.clear();
+  for (const ClosedFile& c : closed_) RemoveFile(c.temp);
+  closed_.clear();
 }
 
 std::int64_t JobOutputs::WritePosition() const {
-  return outputs_.empty() ? 0 : outputs_.back()->Tell();
+  return has_program_output() ? outputs_.back().file->Tell() : 0;
+}
+
+const std::string& JobOutputs::CurrentPath() const {
+  static const std::string kNone;
+  return outputs_.empty() ? kNone : outputs_.back().path;
 }
 
 void JobOutputs::Write(std::string_view text, bool first_stream) {
-  if (outputs_.empty()) return;
-  RecordFile& out = first_stream ? *outputs_.front() : *outputs_.back();
-  out.WriteBytes(text.data(), text.size());
+  if (first_stream && !outputs_.empty()) {
+    outputs_.front().file->WriteBytes(text.data(), text.size());
+  } else if (!first_stream && has_program_output()) {
+    outputs_.back().file->WriteBytes(text.data(), text.size());
+  } else if (!first_stream && !text.empty() && !closed_.empty()) {
+    // Every program file is closed: say so rather than drop the text
+    // silently, and never put it into the process sheet.
+    ReportLostText();
+  }
+}
+
+void JobOutputs::ReportLostText() {
+  if (lost_reported_) return;
+  lost_reported_ = true;
+  messages_.Both("Warning: 分割ファイルが閉じられているため、NC データの一部を出力できません。\n");
 }
 
 void JobOutputs::StartSplitFile() {

@@ -33,14 +33,18 @@ class SplitPolicy {
   virtual void EndFile() {}
   /// Tape length of the split files already closed, metres.
   virtual double ClosedTapeLength() const { return 0; }
+  /// True once a split file could not be made; the job then fails.
+  virtual bool failed() const { return false; }
 };
 
 /// Writes everything into the one NC file.
 class NoSplit : public SplitPolicy {};
 
-/// The output list of a job: the NC file (and, once they exist, the sheet
-/// file before it and split files after it).  The last entry is the
-/// current output.
+/// The output list of a job: the process-sheet file first when there is
+/// one, then the NC file, then at most one split file.  The last entry is
+/// the current output.  Every file is written under a temporary name
+/// beside its target; closed files wait for the end of the job, when all
+/// of them are put in place together, or removed when the job fails.
 class JobOutputs : public EngineOutput {
  public:
   explicit JobOutputs(RunMessages& messages) : messages_(messages) {}
@@ -54,16 +58,32 @@ class JobOutputs : public EngineOutput {
   /// current output.  False with `err` (naming the path) when it cannot be
   /// created.
   bool OpenNc(const std::string& path, std::string* err);
-  /// Flushes and closes the NC program and renames it into place.  False
-  /// with `err` when a write failed or the rename did; the target is then
-  /// untouched and the temporary file removed.
+  /// Opens the process-sheet file for `path` as the first entry of the
+  /// list; it takes the first-stream text.  False with `err` as OpenNc.
+  bool OpenSheet(const std::string& path, std::string* err);
+  /// Opens a split file for `path` after the others; it becomes current.
+  /// False with `err` when it cannot be created or a file of this job is
+  /// still open under that name.  A closed file of this job with the same
+  /// name is replaced by the new one.
+  bool OpenSplit(const std::string& path, std::string* err);
+  /// Closes the current NC or split file and takes it off the list (it is
+  /// put in place at the end of the job).  False when the current output is
+  /// the sheet file or the list is empty: nothing is closed then.
+  bool CloseCurrent();
+  /// Closes every open file and puts every file of the job in place.
+  /// False with `err` when a write failed or a rename did; the targets not
+  /// yet renamed are then untouched and every temporary file is removed.
   bool CommitNc(std::string* err);
-  /// Closes and removes the unfinished NC program.
+  /// Closes and removes every unfinished file of the job.
   void AbandonNc();
 
-  /// Bytes written to the current output so far.
+  /// Bytes written to the current NC or split file so far (0 when none).
   std::int64_t WritePosition() const;
   bool has_output() const { return !outputs_.empty(); }
+  /// The path of the current output as the job named it ("" when none).
+  const std::string& CurrentPath() const;
+  /// True when an NC or split file is open.
+  bool has_program_output() const { return !outputs_.empty() && !outputs_.back().sheet; }
 
   // EngineOutput.
   void Write(std::string_view text, bool first_stream) override;
@@ -73,11 +93,28 @@ class JobOutputs : public EngineOutput {
   void Print(std::string_view text) override;
 
  private:
+  struct OpenFile {
+    std::unique_ptr<RecordFile> file;
+    std::string path;    ///< as named by the job
+    std::string target;  ///< where it is put (a link's destination)
+    std::string temp;
+    bool sheet = false;
+  };
+  struct ClosedFile {
+    std::string path;
+    std::string target;
+    std::string temp;
+    bool written = true;
+  };
+
+  bool Open(const std::string& path, bool sheet, OpenFile* out, std::string* err);
+  void ReportLostText();
+
   RunMessages& messages_;
   SplitPolicy* split_ = nullptr;
-  std::vector<std::unique_ptr<RecordFile>> outputs_;
-  std::string nc_path_;
-  std::string nc_temp_path_;
+  std::vector<OpenFile> outputs_;
+  std::vector<ClosedFile> closed_;
+  bool lost_reported_ = false;
 };
 
 /// The temporary name the NC program of `path` is written under.

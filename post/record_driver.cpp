@@ -21,9 +21,12 @@
 #include "platform/text_encoding.h"
 #include "platform/user_name.h"
 #include "post/job.h"
+#include "post/file_splitter.h"
 #include "post/job_outputs.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
+#include "post/sheet_file.h"
+#include "post/split_file_names.h"
 #include "sheet/procedure_parameters.h"
 #include "toolpath/header_value.h"
 #include "toolpath/tool_path_reader.h"
@@ -111,6 +114,26 @@ class Driver {
       procedure_source_.emplace(*in.procedures);
       ctx_.procedures = &*procedure_source_;
     }
+    if (ctx_.split.methods != 0) {
+      SplitterInputs split;
+      split.ctx = &ctx_;
+      split.engine = &engine_;
+      split.outputs = &outputs_;
+      split.settings = &settings_;
+      split.output_path = slot_.output_path;
+      split.prompts = in.services->prompts;
+      split.messages = &messages_;
+      split.sheet_item = [this] {
+        vars().SnapshotAll();
+        SheetItem(false);
+      };
+      splitter_ = std::make_unique<FileSplitter>(std::move(split));
+      split_ = splitter_.get();
+    }
+    if (ctx_.sheet_to_file()) {
+      sheet_file_.emplace(engine_);
+      sheet_ = &*sheet_file_;
+    }
     outputs_.set_split_policy(split_);
   }
 
@@ -142,19 +165,18 @@ class Driver {
     const std::vector<std::string> values = ReadHeaderValues(input, kHeaderItems, progress);
     for (std::size_t i = 0; i < values.size(); ++i) StoreText(ctx_, kHeaderItems[i], values[i]);
 
-    if (ctx_.sheet.output != kSheetNone) {
+    if (ctx_.sheet.output == kSheetToDatabase) {
       messages_.Both("Warning: 工程表の出力はこのビルドでは行いません。\n");
-    }
-    if (ctx_.split.methods != 0) {
-      messages_.Both(
-          "Warning: ファイル分割はこのビルドでは行いません。"
-          "NC プログラムは 1 ファイルに出力します。\n");
     }
 
     if (Variable* v = vars().Lookup(kVarSplitFirst)) v->SetInteger(0);
     if (Variable* v = vars().Lookup(kVarSplitNumber)) v->SetInteger(0);
 
     std::string err;
+    if (ctx_.sheet_to_file() && !OpenSheet()) {
+      reader_.Close();
+      return false;
+    }
     if (!outputs_.OpenNc(slot_.output_path, &err)) {
       messages_.Out("Error: " + slot_.output_path + " を作成できません。(" + err + ")\n");
       messages_.Log("Error: %s を作成できません。\n", slot_.output_path);
@@ -179,6 +201,38 @@ class Driver {
       in_.procedures->Read(settings_.procedure_parameter_path, &messages_.log());
     }
     return true;
+  }
+
+  // The process-sheet file, first in the output list; its name goes to the
+  // exporter's settings before it is opened when the exporter is to start.
+  bool OpenSheet() {
+    std::string name;
+    if (ctx_.sheet_name_source == 1 || ctx_.sheet_name_source == 2) {
+      Variable* v = vars().Lookup(ctx_.sheet_name_source == 1 ? kHeaderProcedureName
+                                                              : kHeaderToolPathName);
+      if (v) name = v->GetText();
+    }
+    const std::string path =
+        SheetFileName(slot_.output_path, ctx_.sheet_name_source, name,
+                      SheetExtension(ctx_.sheet.extension_index));
+    std::string err;
+    if (path == slot_.output_path) {
+      err = "NC ファイルと同じ名前です";
+    } else if (std::string why = CheckMadePath(path, Cp932ToUtf8(name)); !why.empty()) {
+      err = why;
+    } else {
+      if (settings_.start_exporter) {
+        HandOffResult handed = HandOffToExporter(in_.services->store, path);
+        if (!handed.error.empty()) {
+          messages_.Both("Warning: " + std::string(kExporterSettingsKey) + " に書き込めません。(" +
+                         handed.error + ")\n");
+        }
+      }
+      if (outputs_.OpenSheet(path, &err)) return true;
+    }
+    messages_.Out("Error: " + path + " を作成できません。(" + err + ")\n");
+    messages_.Log("Error: %s を作成できません。\n", path);
+    return false;
   }
 
   // True when variable 53 (end Z) counts as set: the move changes Z.
@@ -288,6 +342,7 @@ class Driver {
           break;
       }
       split_->AfterRecord(rapid_class);
+      if (split_->failed()) return false;
     }
     return true;
   }
@@ -360,6 +415,10 @@ class Driver {
       sheet_->Tail();
     }
     reader_.Close();
+    if (split_->failed()) {
+      outputs_.AbandonNc();
+      return false;
+    }
     std::string err;
     if (!outputs_.CommitNc(&err)) {
       messages_.Out("Error: " + slot_.output_path + " に書き込めません。(" + err + ")\n");
@@ -381,6 +440,8 @@ class Driver {
   std::optional<ProcedureSource> procedure_source_;
   NoSplit no_split_;
   SplitPolicy* split_ = &no_split_;
+  std::unique_ptr<FileSplitter> splitter_;
+  std::optional<SheetFile> sheet_file_;
   SheetOutput* sheet_ = nullptr;
 };
 
