@@ -428,7 +428,7 @@ TEST(ShippedPostArcs, EveryArcIsOneAControlAccepts) {
   ASSERT_NE("<missing>", ReadTestFile(post)) << "build the sample_post target first";
   testing::TempFolder dir;
   std::vector<PathArc> arcs;
-  const testing::TlvpOutcome r = testing::RunTlvp(dir, ArcToolPath(&arcs), post);
+  const testing::TlvpOutcome r = testing::RunTlvpProgram(dir, ArcToolPath(&arcs), post);
   ASSERT_EQ(0, r.status) << r.out;
   EXPECT_EQ(std::string::npos, r.out.find(kCentreWarning)) << r.out;
   const std::vector<NcArc> written = ReadNcArcs(r.nc);

@@ -43,7 +43,7 @@ struct TlvpOutcome {
 
 /// Runs TLVP on `tool_path` (written into `dir` as a.ncl) with the
 /// definition file `definition`; the NC program goes to dir/out.nc.
-inline TlvpOutcome RunTlvp(const TempFolder& dir, const std::string& tool_path,
+inline TlvpOutcome RunTlvpProgram(const TempFolder& dir, const std::string& tool_path,
                            const std::string& definition, const std::string& settings = "") {
   WriteTestFile(dir / "a.ncl", tool_path);
   WriteTestFile(dir / "registry.reg",
@@ -92,7 +92,7 @@ class TlvpRunTest : public ::testing::Test {
   /// Writes the definition and runs TLVP on `tool_path`.
   TlvpOutcome Run(const std::string& tool_path, const std::string& settings = "") {
     WriteTestFile(dir_ / "d.tlv", WriteDefinitionBytes(def_));
-    return RunTlvp(dir_, tool_path, dir_ / "d.tlv", settings);
+    return RunTlvpProgram(dir_, tool_path, dir_ / "d.tlv", settings);
   }
 
   VariableDictionary dict_;
