@@ -25,6 +25,7 @@
 #include "post/job_outputs.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
+#include "post/sheet_database.h"
 #include "post/sheet_file.h"
 #include "post/split_file_names.h"
 #include "sheet/procedure_parameters.h"
@@ -165,8 +166,14 @@ class Driver {
     const std::vector<std::string> values = ReadHeaderValues(input, kHeaderItems, progress);
     for (std::size_t i = 0; i < values.size(); ++i) StoreText(ctx_, kHeaderItems[i], values[i]);
 
-    if (ctx_.sheet.output == kSheetToDatabase) {
-      messages_.Both("Warning: 工程表の出力はこのビルドでは行いません。\n");
+    if (ctx_.sheet.output == kSheetToDatabase && slot_.database_target >= 0 &&
+        in_.services->store) {
+      sheet_db_.emplace(vars(), messages_, settings_.database_comment_items);
+      if (sheet_db_->Open(*in_.services->store, slot_)) {
+        sheet_ = &*sheet_db_;
+      } else {
+        sheet_db_.reset();
+      }
     }
 
     if (Variable* v = vars().Lookup(kVarSplitFirst)) v->SetInteger(0);
@@ -425,6 +432,11 @@ class Driver {
       messages_.Log("Error: %s に書き込めません。\n", slot_.output_path);
       return false;
     }
+    if (sheet_db_) {
+      // The program reaches the target's folder once it is in place.
+      sheet_db_->CopyProgram(slot_.output_path);
+      settings_.slots[in_.slot_index].database_row = sheet_db_->Close();
+    }
     return true;
   }
 
@@ -442,6 +454,7 @@ class Driver {
   SplitPolicy* split_ = &no_split_;
   std::unique_ptr<FileSplitter> splitter_;
   std::optional<SheetFile> sheet_file_;
+  std::optional<SheetDatabase> sheet_db_;
   SheetOutput* sheet_ = nullptr;
 };
 
