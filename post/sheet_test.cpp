@@ -126,5 +126,14 @@ TEST_F(SheetRun, ExporterSettingsAreUpdatedOnlyWhenTheirKeyExists) {
   EXPECT_EQ("HEAD\nITEM,0,0.,0.,out.nc\nTAIL,0.,0.,0.,0.,0.015\n", File("out.nc.csv"));
 }
 
+TEST_F(SheetRun, SheetNamedLikeTheProgramIsRefused) {
+  def_.sheet_name_source = 3;  // the output path itself
+  testing::TlvpOutcome r = RunJob(Rec(100) + Rec(600));
+  EXPECT_EQ(1, r.status);
+  EXPECT_NE(std::string::npos, r.out.find("Error: " + (dir_ / "out.nc") + " を作成できません。("))
+      << r.out;
+  EXPECT_TRUE(Files().empty());
+}
+
 }  // namespace
 }  // namespace tlv

@@ -263,5 +263,23 @@ TEST_F(SplitRun, SplitFileThatCannotBeMadeFailsTheJob) {
   EXPECT_EQ((std::vector<std::string>{"OP1"}), Files());
 }
 
+TEST_F(SplitRun, TextAfterTheLastFileEndedIsReportedNotWritten) {
+  // The end marker in the program end closes the only file: "M30" has no
+  // file to go to, and never goes into the process sheet.
+  Section(2, "<SPLIT_END>M30\n");
+  def_.process_sheet.output = 1;
+  def_.process_sheet.extension_index = 0;
+  Section(17, "HEAD\n");
+  Section(19, "TAIL\n");
+  testing::TlvpOutcome r = RunJob(Rec(100) + Rec(1100, {".512=1 10"}));
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("%\nG01X10.\n(END out.nc)\n", r.nc);
+  EXPECT_EQ("HEAD\nTAIL\n", File("out.nc.csv"));
+  const std::string warning =
+      "Warning: 分割ファイルが閉じられているため、NC データの一部を出力できません。\n";
+  EXPECT_NE(std::string::npos, r.out.find(warning)) << r.out;
+  EXPECT_NE(std::string::npos, r.log.find(warning)) << r.log;
+}
+
 }  // namespace
 }  // namespace tlv
