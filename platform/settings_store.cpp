@@ -421,6 +421,21 @@ bool SettingsStore::ApplyChanges(std::string_view key,
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       if (lines_[i].section == section && lines_[i].kind != Line::Kind::kOther) at = i + 1;
     }
+    // A typed value that ends the file with a '\' would take the next line
+    // as its continuation and swallow the new value: give it an empty line.
+    if (at > 0 && lines_[at - 1].kind == Line::Kind::kOtherValue) {
+      std::string_view before = lines_[at - 1].text;
+      while (!before.empty() && (before.back() == ' ' || before.back() == '\t' ||
+                                 before.back() == '\r')) {
+        before.remove_suffix(1);
+      }
+      if (!before.empty() && before.back() == '\\') {
+        Line blank;
+        blank.section = section;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(blank));
+        ++at;
+      }
+    }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
   }
   (void)err;

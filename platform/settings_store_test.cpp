@@ -277,6 +277,27 @@ TEST(SettingsStore, LinesWithAForeignLineEndKeepTheirBytesAtEveryWrite) {
   }
 }
 
+TEST(SettingsStore, NewValueAfterATypedValueCutShortAtTheEnd) {
+  // The file ends inside a hex value (a trailing '\' with no line after it):
+  // a value added behind it must not become its continuation.
+  for (std::string_view tail : {"", "\r", " \t"}) {
+    TempDirForTest dir;
+    std::string path = dir.File("registry.reg");
+    WriteAll(path, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\n\"A\"=\"1\"\n"
+                   "\"Blob\"=hex:01,02,\\" + std::string(tail));
+    SettingsStore store;
+    std::string err;
+    ASSERT_TRUE(store.Load(path, &err)) << err;
+    ASSERT_TRUE(store.WriteText(kMain, "SavePath", "/nc/", &err)) << err;
+    ASSERT_TRUE(store.WriteDword(kMain, "Count", 3, &err)) << err;
+    SettingsStore again;
+    ASSERT_TRUE(again.Load(path, &err)) << err;
+    EXPECT_EQ("/nc/", again.ReadText(kMain, "SavePath"));
+    EXPECT_EQ(3, again.ReadNumber(kMain, "Count"));
+    EXPECT_EQ("1", again.ReadText(kMain, "A"));
+  }
+}
+
 TEST(SettingsStore, WriteKeepsWhatAnotherProgramAddedMeanwhile) {
   TempDirForTest dir;
   std::string path = dir.File("registry.reg");
