@@ -79,8 +79,11 @@ void Variable::SetNumber(double v) {
   }
   ValueSlot& s = slot();
   EnsureCached(s);
-  const double calculated = Calculate(v);
-  const double quantum = Quantise(calculated, format_.decimal_digits);
+  // A value stored again (a modal axis or feed repeated record after record)
+  // keeps its cached calculation and quantum.
+  const bool same = !calculation_ && SameBits(v, s.value);
+  const double calculated = same ? s.calculated : Calculate(v);
+  const double quantum = same ? s.quantum : Quantise(calculated, format_.decimal_digits);
   if (!pinned && modal && quantum != s.quantum) changed = true;
   has_value = !(format_.suppress_zero && quantum == 0);
   s.value = v;

@@ -4,6 +4,7 @@
 #ifndef TLV_FORMAT_VARIABLE_H_
 #define TLV_FORMAT_VARIABLE_H_
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,6 +28,12 @@ inline bool IsInputVariableNumber(std::int32_t n) { return n >= 2001 && n <= 209
 inline bool IsComputedVariableNumber(std::int32_t n) { return n > 2100; }
 /// Computed variables that also move the tracked position after X, Y or Z.
 inline bool IsPositionedComputedNumber(std::int32_t n) { return n >= 2101 && n <= 2120; }
+
+/// True when two numbers are the same bit for bit, so that rounding or
+/// formatting them gives the same result.
+inline bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 /// One value slot: the run slot or the process-sheet slot.
 struct ValueSlot {
@@ -89,6 +96,8 @@ class Variable {
 
   /// The quantum of `v` under this variable's format, calculation
   /// included: what the change detection compares.
+  /// True when the output format runs a calculation on the value.
+  bool has_calculation() const { return calculation_ != nullptr; }
   double QuantumOf(double v) const { return Quantise(Calculate(v), format_.decimal_digits); }
 
   /// If armed: copies the run slot into the sheet slot and disarms.

@@ -107,7 +107,9 @@ void VariableStore::RecalculateSource(const CoordinateWord& word) {
   if (coord_settings_.tool_centre && axis == 2) t += coord_.tool_centre_z;
   if (coord_.mode == kCoordOffset) t += coord_.g92_offset[axis];
   const double position = Position(axis);
-  src->SetChanged(w->QuantumOf(t) != w->QuantumOf(position));
+  // The same value on both sides needs no rounding to compare.
+  const bool same = !w->has_calculation() && SameBits(t, position);
+  src->SetChanged(!same && w->QuantumOf(t) != w->QuantumOf(position));
 }
 
 void VariableStore::AssignCoordinate(const CoordinateWord& word) {
