@@ -1,5 +1,6 @@
 #include "plot/render_svg.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -38,7 +39,11 @@ void OpenPath(std::string* out, const Segment& s) {
 
 }  // namespace
 
-std::string RenderSvg(const NcPath& path, const PlotOptions& options) {
+std::string RenderSvg(const NcPath& path, const PlotOptions& requested) {
+  // The same bounds as the PNG, so a bad size cannot give a broken document.
+  PlotOptions options = requested;
+  options.width = std::clamp(options.width, 64, 16384);
+  options.height = std::clamp(options.height, 64 + PlotLayout::kTop + PlotLayout::kBottom, 16384);
   const PlotLayout layout(path, options);
   const int w = options.width, h = options.height;
   std::string out;
