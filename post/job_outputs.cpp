@@ -49,7 +49,9 @@ bool JobOutputs::Open(const std::string& path, bool sheet, OpenFile* out, std::s
     return false;
   }
   // A file of this job closed earlier under the same name is replaced.
-  std::erase_if(closed_, [&](const ClosedFile& c) { return c.temp == temp; });
+  if (closed_names_.erase(temp) > 0) {
+    std::erase_if(closed_, [&](const ClosedFile& c) { return c.temp == temp; });
+  }
   out->file = std::move(file);
   out->path = path;
   out->target = std::move(target);
@@ -84,6 +86,7 @@ bool JobOutputs::CloseCurrent() {
   if (!has_program_output()) return false;
   OpenFile& f = outputs_.back();
   const bool written = f.file->Close();
+  closed_names_.insert(f.temp);
   closed_.push_back({f.path, f.target, f.temp, written});
   outputs_.pop_back();
   return true;
@@ -118,6 +121,7 @@ bool JobOutputs::CommitNc(std::string* err) {
     }
   }
   closed_.clear();
+  closed_names_.clear();
   return true;
 }
 
@@ -129,6 +133,7 @@ void JobOutputs::AbandonNc() {
   outputs_.clear();
   for (const ClosedFile& c : closed_) RemoveFile(c.temp);
   closed_.clear();
+  closed_names_.clear();
 }
 
 std::int64_t JobOutputs::WritePosition() const {

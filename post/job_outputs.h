@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "format/engine_output.h"
@@ -114,6 +115,8 @@ class JobOutputs : public EngineOutput {
   SplitPolicy* split_ = nullptr;
   std::vector<OpenFile> outputs_;
   std::vector<ClosedFile> closed_;
+  /// The temporary names in closed_, so a new file finds its namesake fast.
+  std::unordered_set<std::string> closed_names_;
   bool lost_reported_ = false;
 };
 
