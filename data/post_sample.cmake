@@ -7,8 +7,11 @@
 # Variables: TLVP, DICTIONARY, DEFINITION, TOOLPATH (the sample; a .xml of
 # the same base name beside it is copied too when present), WORK (the folder,
 # emptied first).  Optional: EXPECTED, an NC file the output must equal byte
-# for byte.  The NC program is WORK/<base name>.nc; standard output of TLVP
-# goes to WORK/stdout.txt and the run log to WORK/TOLvek.log.
+# for byte; when a process sheet <name>.csv lies beside EXPECTED
+# (<name>.expected.nc), the one process-sheet file of the run (*.csv in WORK)
+# must equal it byte for byte too.  The NC program is WORK/<base name>.nc;
+# standard output of TLVP goes to WORK/stdout.txt and the run log to
+# WORK/TOLvek.log.
 foreach(var TLVP DICTIONARY DEFINITION TOOLPATH WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "post_sample.cmake needs -D${var}=...")
@@ -71,6 +74,22 @@ if(DEFINED EXPECTED)
   if(NOT same EQUAL 0)
     execute_process(COMMAND diff -u ${EXPECTED} ${nc} OUTPUT_VARIABLE diff)
     message(FATAL_ERROR "${nc} differs from ${EXPECTED}:\n${diff}")
+  endif()
+  # The process sheet: the post names it after the NC program plus its
+  # extension, so look for the one CSV the run left rather than guess.
+  string(REGEX REPLACE "\\.nc$" ".csv" expected_sheet ${EXPECTED})
+  if(NOT expected_sheet STREQUAL EXPECTED AND EXISTS ${expected_sheet})
+    file(GLOB sheets ${WORK}/*.csv)
+    list(LENGTH sheets sheet_count)
+    if(NOT sheet_count EQUAL 1)
+      message(FATAL_ERROR "expected one process sheet (*.csv) in ${WORK}, found ${sheet_count}: ${sheets}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${expected_sheet} ${sheets}
+      RESULT_VARIABLE same)
+    if(NOT same EQUAL 0)
+      execute_process(COMMAND diff -u ${expected_sheet} ${sheets} OUTPUT_VARIABLE diff)
+      message(FATAL_ERROR "${sheets} differs from ${expected_sheet}:\n${diff}")
+    endif()
   endif()
   # The procedure parameters beside the tool path were found and read.
   if(EXISTS ${sample_dir}/${base}.xml)
