@@ -15,34 +15,10 @@
 #include "format/variable_store.h"
 #include "motion/motion_core.h"
 #include "motion/run_context.h"
+#include "motion/test_record.h"
 #include "toolpath/tool_path_record.h"
 
 namespace tlv {
-
-/// One item of a test record: a number, or a text when `text` is set.
-struct TestItem {
-  std::int32_t id;
-  double number = 0;
-  const char* text = nullptr;
-};
-
-inline ToolPathRecord MakeRecord(std::int32_t kind, std::initializer_list<TestItem> items) {
-  ToolPathRecord r;
-  r.slots[0].id = kind;
-  r.count = 1;
-  for (const TestItem& item : items) {
-    RecordField& f = r.slots[r.count++];
-    f.id = item.id;
-    if (item.text) {
-      f.kind = FieldKind::kText;
-      f.text = item.text;
-    } else {
-      f.kind = FieldKind::kNumber;
-      f.number = item.number;
-    }
-  }
-  return r;
-}
 
 class HandlerTest : public ::testing::Test {
  protected:

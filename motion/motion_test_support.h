@@ -13,6 +13,7 @@
 #include "format/engine_output.h"
 #include "format/variable_store.h"
 #include "motion/motion_core.h"
+#include "motion/test_record.h"
 #include "platform/file_contents.h"
 #include "toolpath/tool_path_record.h"
 
@@ -29,30 +30,8 @@ class CollectedOutput : public EngineOutput {
   std::string out;
 };
 
-/// One field of a test record: a number, or a text when `text` is given.
-struct Item {
-  std::int32_t id;
-  double number = 0;
-  const char* text = nullptr;
-};
-
-inline ToolPathRecord MakeRecord(std::int32_t kind, std::initializer_list<Item> items) {
-  ToolPathRecord r;
-  r.slots[0].id = kind;
-  r.count = 1;
-  for (const Item& item : items) {
-    RecordField& f = r.slots[r.count++];
-    f.id = item.id;
-    if (item.text) {
-      f.kind = FieldKind::kText;
-      f.text = item.text;
-    } else {
-      f.kind = FieldKind::kNumber;
-      f.number = item.number;
-    }
-  }
-  return r;
-}
+using Item = ::tlv::TestItem;
+using ::tlv::MakeRecord;
 
 class MotionTest : public ::testing::Test {
  protected:
