@@ -5,6 +5,7 @@
 
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/scripted_prompts_for_test.h"
 #include "platform/settings_store.h"
 #include "post/run_dialog.h"
 #include "post/run_messages.h"
@@ -17,36 +18,6 @@ namespace {
 
 using testing::TempFolder;
 using testing::WriteTestFile;
-
-// The terminal front end answering from `answers`, writing into a buffer.
-class ScriptedPrompts {
- public:
-  explicit ScriptedPrompts(const std::string& answers) : answers_(answers) {
-    in_ = answers_.empty() ? std::fopen("/dev/null", "r")
-                           : fmemopen(answers_.data(), answers_.size(), "r");
-    out_ = open_memstream(&shown_, &shown_size_);
-    prompts_ = std::make_unique<TerminalPrompts>(in_, out_);
-  }
-  ~ScriptedPrompts() {
-    prompts_.reset();
-    std::fclose(in_);
-    std::fclose(out_);
-    std::free(shown_);
-  }
-  Prompts& prompts() { return *prompts_; }
-  std::string shown() {
-    std::fflush(out_);
-    return std::string(shown_, shown_size_);
-  }
-
- private:
-  std::string answers_;
-  std::FILE* in_;
-  std::FILE* out_;
-  char* shown_ = nullptr;
-  std::size_t shown_size_ = 0;
-  std::unique_ptr<TerminalPrompts> prompts_;
-};
 
 constexpr const char* kSameFileInFolder =
     "工程表の管理するディレクトリに同一ファイルが存在します。";

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/prompts.h"
+#include "platform/scripted_prompts_for_test.h"
 #include "platform/settings_store.h"
 #include "post/run_messages.h"
 #include "post/run_settings.h"
@@ -16,36 +17,6 @@ namespace {
 using testing::ReadTestFile;
 using testing::TempFolder;
 using testing::WriteTestFile;
-
-// The terminal front end answering from `answers`, writing into a buffer.
-class ScriptedPrompts {
- public:
-  explicit ScriptedPrompts(const std::string& answers) : answers_(answers) {
-    in_ = answers_.empty() ? std::fopen("/dev/null", "r")
-                           : fmemopen(answers_.data(), answers_.size(), "r");
-    out_ = open_memstream(&shown_, &shown_size_);
-    prompts_ = std::make_unique<TerminalPrompts>(in_, out_);
-  }
-  ~ScriptedPrompts() {
-    std::fclose(in_);
-    std::fclose(out_);
-    std::free(shown_);
-  }
-  Prompts& prompts() { return *prompts_; }
-  // Everything the dialogs showed so far.
-  std::string shown() {
-    std::fflush(out_);
-    return std::string(shown_, shown_size_);
-  }
-
- private:
-  std::string answers_;
-  std::FILE* in_;
-  std::FILE* out_;
-  char* shown_ = nullptr;
-  std::size_t shown_size_ = 0;
-  std::unique_ptr<TerminalPrompts> prompts_;
-};
 
 // Three slots, the first enabled with a definition and an output that does
 // not exist yet.

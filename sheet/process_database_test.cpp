@@ -12,42 +12,13 @@
 #include "platform/file_contents.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/scripted_prompts_for_test.h"
 #include "platform/settings_store.h"
 #include "platform/temp_dir_for_test.h"
 #include "platform/text_encoding.h"
 
 namespace tlv {
 namespace {
-
-// The terminal front end answering from `answers`; what it showed is kept.
-class ScriptedPrompts {
- public:
-  explicit ScriptedPrompts(const std::string& answers) : answers_(answers) {
-    in_ = answers_.empty() ? std::fopen("/dev/null", "r")
-                           : fmemopen(answers_.data(), answers_.size(), "r");
-    out_ = open_memstream(&shown_, &shown_size_);
-    prompts_ = std::make_unique<TerminalPrompts>(in_, out_);
-  }
-  ~ScriptedPrompts() {
-    prompts_.reset();
-    std::fclose(in_);
-    std::fclose(out_);
-    std::free(shown_);
-  }
-  Prompts& prompts() { return *prompts_; }
-  std::string shown() {
-    std::fflush(out_);
-    return std::string(shown_, shown_size_);
-  }
-
- private:
-  std::string answers_;
-  std::FILE* in_;
-  std::FILE* out_;
-  char* shown_ = nullptr;
-  std::size_t shown_size_ = 0;
-  std::unique_ptr<TerminalPrompts> prompts_;
-};
 
 // Every stored item of a target as "row:item=value" lines; numbers with %g.
 std::string Dump(const std::string& path, int target) {
