@@ -269,74 +269,48 @@ bool RecordFile::ReadToken(std::string_view* token) {
   return true;
 }
 
-bool RecordFile::ReadInt(int32_t* value) {
+template <typename T>
+bool RecordFile::ReadScalar(T* value, T (*from_token)(std::string_view)) {
   if (encoding_ == Encoding::kToken) {
     std::string_view token;
     if (!ReadToken(&token)) return false;
-    *value = ParseLeadingInt(token);
+    *value = from_token(token);
     return true;
   }
   if (!open_ || direction_ != Direction::kRead) return Refuse();
   last_ = Tell();
-  int32_t raw;
+  T raw;
   if (!ReadRaw(&raw, sizeof raw)) return false;
   *value = FromLittleEndian(raw);
   return true;
+}
+
+bool RecordFile::ReadInt(int32_t* value) {
+  return ReadScalar<int32_t>(value, [](std::string_view t) -> int32_t { return ParseLeadingInt(t); });
 }
 
 bool RecordFile::ReadUint(uint32_t* value) {
-  if (encoding_ == Encoding::kToken) {
-    std::string_view token;
-    if (!ReadToken(&token)) return false;
-    *value = static_cast<uint32_t>(ParseLeadingInt(token));
-    return true;
-  }
-  if (!open_ || direction_ != Direction::kRead) return Refuse();
-  last_ = Tell();
-  uint32_t raw;
-  if (!ReadRaw(&raw, sizeof raw)) return false;
-  *value = FromLittleEndian(raw);
-  return true;
+  return ReadScalar<uint32_t>(
+      value, [](std::string_view t) { return static_cast<uint32_t>(ParseLeadingInt(t)); });
 }
 
 bool RecordFile::ReadDouble(double* value) {
-  if (encoding_ == Encoding::kToken) {
-    std::string_view token;
-    if (!ReadToken(&token)) return false;
-    *value = ParseLeadingDouble(token);
-    return true;
-  }
-  if (!open_ || direction_ != Direction::kRead) return Refuse();
-  last_ = Tell();
-  double raw;
-  if (!ReadRaw(&raw, sizeof raw)) return false;
-  *value = FromLittleEndian(raw);
-  return true;
+  return ReadScalar<double>(value, [](std::string_view t) { return ParseLeadingDouble(t); });
 }
 
 bool RecordFile::ReadByte(uint8_t* value) {
-  if (encoding_ == Encoding::kToken) {
-    std::string_view token;
-    if (!ReadToken(&token)) return false;
-    *value = static_cast<uint8_t>(ParseLeadingInt(token));
-    return true;
-  }
-  if (!open_ || direction_ != Direction::kRead) return Refuse();
-  last_ = Tell();
-  return ReadRaw(value, 1);
+  return ReadScalar<uint8_t>(
+      value, [](std::string_view t) { return static_cast<uint8_t>(ParseLeadingInt(t)); });
 }
 
 bool RecordFile::ReadBool(bool* value) {
-  if (encoding_ == Encoding::kToken) {
-    std::string_view token;
-    if (!ReadToken(&token)) return false;
-    *value = ParseLeadingInt(token) != 0;
-    return true;
+  // A bool is one byte in the binary encoding and non-zero is true.
+  uint8_t raw = 0;
+  if (!ReadScalar<uint8_t>(&raw, [](std::string_view t) {
+        return static_cast<uint8_t>(ParseLeadingInt(t) != 0);
+      })) {
+    return false;
   }
-  if (!open_ || direction_ != Direction::kRead) return Refuse();
-  last_ = Tell();
-  uint8_t raw;
-  if (!ReadRaw(&raw, 1)) return false;
   *value = raw != 0;
   return true;
 }

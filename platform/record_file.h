@@ -146,6 +146,10 @@ class RecordFile {
   }
   bool NextToken(std::string_view* token);
   bool ReadRaw(void* data, size_t count);
+  // Reads one fixed-size value: a token converted by `from_token` in the
+  // token encoding, little-endian bytes in the binary one.
+  template <typename T>
+  bool ReadScalar(T* value, T (*from_token)(std::string_view));
   void WriteRaw(const void* data, size_t count);
   bool FlushBuffer();
 
