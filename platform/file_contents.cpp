@@ -91,7 +91,17 @@ bool AtomicFileWriter::Open(const std::string& path, std::string* err,
                                                : target_.substr(0, slash);
   if (make_dirs && !MakeDirectories(dir, err)) return false;
 
-  std::string temp = target_ + ".XXXXXX";
+  // The temporary is the target's name and six random characters; a name
+  // near the file system's limit is cut so that the temporary still fits.
+  // mkostemp creates it exclusively, so it never replaces another file.
+  constexpr std::size_t kRandomPart = 7;  // ".XXXXXX"
+  const std::size_t name_at = slash == std::string::npos ? 0 : slash + 1;
+  long name_max = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+  if (name_max <= 0) name_max = NAME_MAX;
+  std::string temp = target_;
+  const std::size_t name_room = static_cast<std::size_t>(name_max) - kRandomPart;
+  if (temp.size() - name_at > name_room) temp.resize(name_at + name_room);
+  temp += ".XXXXXX";
   fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) {
     if (err) *err = Reason(path, errno);
@@ -153,8 +163,10 @@ bool AtomicFileWriter::Commit(std::string* err) {
 bool WriteFileAtomically(const std::string& path, std::string_view content,
                          std::string* err, bool make_dirs) {
   AtomicFileWriter writer;
-  return writer.Open(path, err, make_dirs) && writer.Write(content) &&
-         writer.Commit(err);
+  if (!writer.Open(path, err, make_dirs)) return false;
+  // A failed write is reported by Commit, which says why.
+  writer.Write(content);
+  return writer.Commit(err);
 }
 
 }  // namespace tlv
