@@ -94,6 +94,10 @@ class Prompts {
   /// True once the input has ended; from then on every dialog answers with
   /// its default button without reading.
   virtual bool AtEndOfInput() const = 0;
+
+  /// True for a front end that shows real windows: the run dialog then
+  /// opens as a window too (see SetWindowRunDialogFactory in post/).
+  virtual bool ShowsWindows() const { return false; }
 };
 
 /// The terminal front end.  Reads answers from `in` and writes the dialogs to

@@ -5,8 +5,15 @@
 #include "post/command_line.h"
 #include "post/pipeline_job.h"
 #include "post/run_entry.h"
+#ifdef TLV_TLVP_WITH_QT
+#include "post_windows/window_front_end.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef TLV_TLVP_WITH_QT
+  // Offered only: MakePrompts decides by TLV_UI and the display.
+  tlv::RegisterWindowFrontEnd();
+#endif
   tlv::SettingsStore store = tlv::SettingsStore::OpenDefault();
   std::unique_ptr<tlv::Prompts> prompts = tlv::MakePrompts();
   std::unique_ptr<tlv::Job> job = tlv::MakePipelineJob();
