@@ -1,5 +1,6 @@
 #include "post/run_settings.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/paths.h"
@@ -139,6 +140,12 @@ SettingsReadResult ReadRunSettings(const SettingsStore& store,
     }
     slot.output_path = sub.Text("OutDataFile", kMaxSlotOutputPathLength)
                            .value_or(s.save_directory + "tolvek.ncd");
+    // The registered save point.  Settings written before it was kept have
+    // none of these values: the slot then has no target, as it always had.
+    const int target = sub.Number(kSlotDbTargetValue, -1);
+    slot.database_target = target < 0 ? -1 : target;
+    slot.database_row = std::max(1, sub.Number(kSlotDbRowValue, 1));
+    slot.database_insert_mode = sub.Number(kSlotDbInsertModeValue, 0);
   }
   return result;
 }
@@ -158,6 +165,12 @@ bool WriteJobSlots(SettingsStore* store, const RunSettings& settings,
         SettingsChange::Dword("Validate", slot.enabled ? 1 : 0),
         SettingsChange::Text("TLVDataFile", slot.definition_path),
         SettingsChange::Text("OutDataFile", slot.output_path),
+        SettingsChange::Text(std::string(kSlotDbTargetValue),
+                             std::to_string(slot.database_target)),
+        SettingsChange::Text(std::string(kSlotDbRowValue),
+                             std::to_string(slot.database_row)),
+        SettingsChange::Text(std::string(kSlotDbInsertModeValue),
+                             std::to_string(slot.database_insert_mode)),
     };
     if (!store->Write(SlotKey(i), changes, err)) return false;
   }

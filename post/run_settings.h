@@ -105,7 +105,9 @@ std::string RunLogPath(const SettingsStore& store,
 
 /// Builds the run settings: start values, `start_directory` (with a
 /// separator appended when missing), the slot defaults, then the values and
-/// the "PSet1".."PSet3" subkeys from `store` when the main key exists.
+/// the "PSet1".."PSet3" subkeys from `store` when the main key exists.  A
+/// subkey without "DBTarget" (or with a negative one) leaves the slot
+/// without database output; "DBRow" below 1 counts as 1.
 /// Does not write anything (see WriteSavePath).
 SettingsReadResult ReadRunSettings(const SettingsStore& store,
                                    std::string_view start_directory,
@@ -116,8 +118,17 @@ SettingsReadResult ReadRunSettings(const SettingsStore& store,
 bool WriteSavePath(SettingsStore* store, const RunSettings& settings,
                    std::string* err);
 
+/// Names of the slot values that keep the slot's process-database save
+/// point, written beside "Name" and the paths so that a registered slot
+/// still sends its sheet to the database when the run dialog is skipped.
+/// Decimal text; an absent target is no database output.
+inline constexpr std::string_view kSlotDbTargetValue = "DBTarget";
+inline constexpr std::string_view kSlotDbRowValue = "DBRow";
+inline constexpr std::string_view kSlotDbInsertModeValue = "DBInsertMode";
+
 /// Writes each slot to its subkey (created when missing): "Name",
-/// "Validate" (dword 0/1), "TLVDataFile", "OutDataFile".
+/// "Validate" (dword 0/1), "TLVDataFile", "OutDataFile", and its database
+/// save point ("DBTarget", "DBRow", "DBInsertMode" as decimal text).
 bool WriteJobSlots(SettingsStore* store, const RunSettings& settings,
                    std::string* err);
 

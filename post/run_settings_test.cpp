@@ -202,5 +202,87 @@ TEST(RunSettings, DatabaseModeFromDefinition) {
   EXPECT_FALSE(slot.database_mode);
 }
 
+TEST(RunSettings, RegisteredDatabaseTargetComesBackAtTheNextStart) {
+  TempFolder dir;
+  std::string def = dir / "db.tlv";
+  WriteDefinition(def, "TOLvek4.20", 0x00020002);
+  SettingsStore store = LoadStore(dir, "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\r\n");
+  RunSettings s;
+  ReadRunSettings(store, "/start/", &s);
+  SetDefinitionPath(&s.slots[0], def);
+  s.slots[0].output_path = "/nc/a.nc";
+  s.slots[0].database_target = 7;
+  s.slots[0].database_row = 12;
+  s.slots[0].database_insert_mode = 2;
+  s.slots[1].database_target = 3;  // append (mode 0) from row 1
+  std::string err;
+  ASSERT_TRUE(WriteJobSlots(&store, s, &err)) << err;
+
+  // The next run reads the file afresh.
+  SettingsStore again;
+  ASSERT_TRUE(again.Load(dir / "registry.reg", &err)) << err;
+  RunSettings next;
+  EXPECT_TRUE(ReadRunSettings(again, "/start/", &next).warnings.empty());
+  const JobSlot& one = next.slots[0];
+  EXPECT_TRUE(one.database_mode);
+  EXPECT_EQ(7, one.database_target);
+  EXPECT_EQ(12, one.database_row);
+  EXPECT_EQ(2, one.database_insert_mode);
+  EXPECT_EQ("/nc/a.nc", one.output_path);
+  EXPECT_EQ(3, next.slots[1].database_target);
+  EXPECT_EQ(1, next.slots[1].database_row);
+  EXPECT_EQ(0, next.slots[1].database_insert_mode);
+  EXPECT_EQ(-1, next.slots[2].database_target);
+
+  // Clearing the target ("X") and registering again takes it away.
+  next.slots[0].database_target = -1;
+  ASSERT_TRUE(WriteJobSlots(&again, next, &err)) << err;
+  SettingsStore third;
+  ASSERT_TRUE(third.Load(dir / "registry.reg", &err)) << err;
+  RunSettings last;
+  ReadRunSettings(third, "/start/", &last);
+  EXPECT_EQ(-1, last.slots[0].database_target);
+  EXPECT_EQ(3, last.slots[1].database_target);
+
+  // The values sit beside the slot's others, as decimal text.
+  const std::string written = ReadTestFile(dir / "registry.reg");
+  EXPECT_NE(std::string::npos,
+            written.find("\"OutDataFile\"=\"/nc/a.nc\"\r\n\"DBTarget\"=\"-1\"\r\n"
+                         "\"DBRow\"=\"12\"\r\n\"DBInsertMode\"=\"2\"\r\n"))
+      << written;
+}
+
+TEST(RunSettings, SlotWithoutStoredSavePointHasNoTarget) {
+  TempFolder dir;
+  std::string def = dir / "db.tlv";
+  WriteDefinition(def, "TOLvek4.20", 0x00020002);
+  // Settings written before the save point was kept, and stored values
+  // that make no sense: neither may invent a target or a row below 1.
+  SettingsStore store = LoadStore(dir,
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet1]\r\n"
+      "\"Validate\"=dword:00000001\r\n"
+      "\"TLVDataFile\"=\"" + def + "\"\r\n"
+      "\"OutDataFile\"=\"/nc/a.nc\"\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet2]\r\n"
+      "\"DBTarget\"=\"-5\"\r\n"
+      "\"DBRow\"=\"-3\"\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet3]\r\n"
+      "\"DBTarget\"=dword:00000004\r\n"
+      "\"DBRow\"=\" 9rows\"\r\n");
+  RunSettings s;
+  EXPECT_TRUE(ReadRunSettings(store, "/start/", &s).warnings.empty());
+  EXPECT_TRUE(s.slots[0].database_mode);
+  EXPECT_EQ(-1, s.slots[0].database_target);
+  EXPECT_EQ(1, s.slots[0].database_row);
+  EXPECT_EQ(0, s.slots[0].database_insert_mode);
+  EXPECT_EQ("/nc/a.nc", s.slots[0].output_path);
+  EXPECT_EQ(-1, s.slots[1].database_target);
+  EXPECT_EQ(1, s.slots[1].database_row);
+  // Numbers are read leniently, as every number of the store is.
+  EXPECT_EQ(4, s.slots[2].database_target);
+  EXPECT_EQ(9, s.slots[2].database_row);
+}
+
 }  // namespace
 }  // namespace tlv

@@ -34,6 +34,10 @@ void SheetDatabase::CopyProgram(const std::string& nc_path) {
   }
 }
 
+void SheetDatabase::CopyPrograms(const std::vector<std::string>& nc_paths) {
+  for (const std::string& path : nc_paths) CopyProgram(path);
+}
+
 int SheetDatabase::Close() {
   if (db_) db_->DbClose();
   db_.reset();

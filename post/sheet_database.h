@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "post/record_driver.h"
 #include "sheet/process_database.h"
@@ -31,6 +32,10 @@ class SheetDatabase : public SheetOutput {
   void Item() override;
   /// Copies the NC program into the target's folder.
   void CopyProgram(const std::string& nc_path);
+  /// Copies each of the job's program files (the NC file and its split
+  /// files) into the target's folder; a file that cannot be copied is
+  /// reported and the others are still copied.
+  void CopyPrograms(const std::vector<std::string>& nc_paths);
   /// Disconnects; the row the next job's rows start at.
   int Close();
 
