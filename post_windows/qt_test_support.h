@@ -1,0 +1,109 @@
+// For the window front end's tests: one QApplication on the offscreen
+// platform, and a script that answers the modal dialogs a call opens.
+#ifndef TLV_POST_WINDOWS_QT_TEST_SUPPORT_H_
+#define TLV_POST_WINDOWS_QT_TEST_SUPPORT_H_
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/record_file.h"
+#include "post/testing/temp_folder.h"
+
+namespace tlv {
+
+inline QApplication& TestApp() {
+  static int argc = 1;
+  static char name[] = "post_windows_tests";
+  static char* argv[] = {name, nullptr};
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Never destroyed: objects that Qt Test keeps in statics must not outlive
+  // the application at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+/// Answers the modal dialogs that appear, in order: step k acts on the
+/// k-th modal dialog of its type once step k-1 has acted.  Each step polls
+/// from the event loop, so it also runs inside the nested loop of a dialog
+/// opened by the step before.  A step that never finds its dialog within
+/// a few seconds gives up, so a missing dialog fails the test instead of
+/// hanging it.
+class ModalScript {
+ public:
+  ModalScript() : state_(std::make_shared<State>()) {}
+  ~ModalScript() {
+    for (QTimer* timer : state_->timers) delete timer;
+  }
+  ModalScript(const ModalScript&) = delete;
+  ModalScript& operator=(const ModalScript&) = delete;
+
+  template <class T>
+  ModalScript& Then(std::function<void(T*)> act) {
+    const std::size_t step = state_->timers.size();
+    auto* timer = new QTimer;
+    state_->timers.push_back(timer);
+    auto ticks = std::make_shared<int>(0);
+    std::shared_ptr<State> state = state_;
+    QObject::connect(timer, &QTimer::timeout, [state, step, timer, ticks, act] {
+      if (state->next != step) return;
+      if (++*ticks > 500) {
+        // Whatever is open instead would wait for ever: close it.
+        timer->stop();
+        ADD_FAILURE() << "dialog step " << step + 1 << " never came";
+        if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+          open->reject();
+        }
+        return;
+      }
+      T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->isVisible()) return;
+      state->next = step + 1;
+      timer->stop();
+      act(dialog);
+    });
+    timer->start(10);
+    return *this;
+  }
+
+  /// True when every step has acted.
+  bool done() const { return state_->next == state_->timers.size(); }
+
+ private:
+  struct State {
+    std::vector<QTimer*> timers;
+    std::size_t next = 0;
+  };
+  std::shared_ptr<State> state_;
+};
+
+/// OK in a file dialog (its accept() checks the name as the button does).
+inline void Accept(QFileDialog* dialog) { static_cast<QDialog*>(dialog)->accept(); }
+
+/// A definition file whose header says where its process sheet goes
+/// (2 = the process database).
+inline void WriteTestDefinition(const std::string& path, int sheet_mode) {
+  std::string bytes;
+  RecordFile file;
+  file.OpenMemoryWriter(&bytes, RecordFile::Encoding::kBinary);
+  file.WriteString("TOLvek4.20");
+  file.WriteInt(0x00030100);
+  file.WriteInt(0x000A0000);
+  file.WriteInt(static_cast<std::int32_t>(sheet_mode));
+  file.WriteInt(0);
+  file.Close();
+  testing::WriteTestFile(path, bytes);
+}
+
+}  // namespace tlv
+
+#endif  // TLV_POST_WINDOWS_QT_TEST_SUPPORT_H_
