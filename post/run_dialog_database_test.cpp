@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -175,6 +176,70 @@ TEST_F(RunDialogDatabaseTest, RunWithSameFileInFolderStaysOpen) {
   ScriptedPrompts q("3\n");
   EXPECT_FALSE(RunDialogStep(&s_, &store_, q.prompts(), messages_, &targets_));
   EXPECT_FALSE(s_.skip_run_dialog);
+}
+
+// Every refusal of the slot check, with and without a window: the message
+// and the bad slot come back either way, the "error" box appears only with
+// a window, and the overwrite question is asked in both.
+TEST_F(RunDialogDatabaseTest, EveryRefusalWithAndWithoutWindow) {
+  struct Case {
+    const char* what;
+    const char* answers;
+    bool valid;
+    const char* message;
+    bool asks_overwrite;
+  };
+  const Case cases[] = {
+      {"no definition", "", false, "TLVファイルが定義されていません。", false},
+      {"no output name", "", false, "出力ファイルが定義されていません。", false},
+      {"output exists, No", "n\n", false, "重複するファイルが存在します。", true},
+      {"output exists, Yes", "y\n", true, "", true},
+      {"same file in target folder", "", false, kSameFileInFolder, false},
+  };
+  const std::string kOverwrite = "[確認]\n出力ファイルを上書きしてもいいですか?";
+  for (const Case& c : cases) {
+    for (bool window : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (window ? ", window" : ", no window"));
+      // Slot 1 passes every check (database mode, a target whose folder is
+      // empty); slot 2 is the one at fault.
+      RunSettings s = s_;
+      s.slots[0].database_target = t1_;
+      JobSlot& bad = s.slots[1];
+      bad.enabled = true;
+      std::filesystem::remove(bad.output_path);
+      std::filesystem::remove(dir_ / "nc2/out2.nc");
+      const std::string what = c.what;
+      if (what == "no definition") bad.definition_path.clear();
+      if (what == "no output name") bad.output_path = dir_.path() + "/";
+      if (what.starts_with("output exists")) WriteTestFile(bad.output_path, "old");
+      if (what == "same file in target folder") {
+        bad.database_mode = true;
+        bad.database_target = t2_;
+        WriteTestFile(dir_ / "nc2/out2.nc", "earlier program");
+      }
+
+      ScriptedPrompts p(c.answers);
+      SlotValidation v = ValidateSlots(s, p.prompts(), window, &targets_);
+      const std::string shown = p.shown();
+      EXPECT_EQ(c.valid, v.valid);
+      EXPECT_EQ(c.valid ? -1 : 1, v.bad_slot);
+      EXPECT_EQ(c.message, v.message);
+      const std::size_t asked = shown.find(kOverwrite);
+      EXPECT_EQ(c.asks_overwrite, asked != std::string::npos) << shown;
+      const std::size_t box = shown.find("[error]\n");
+      if (window && !c.valid) {
+        ASSERT_NE(std::string::npos, box) << shown;
+        EXPECT_EQ(std::string("[error]\n") + c.message,
+                  shown.substr(box, 8 + std::string(c.message).size()));
+        EXPECT_EQ(box, shown.rfind("[error]\n"));  // one box
+        if (c.asks_overwrite) {
+          EXPECT_LT(asked, box);
+        }
+      } else {
+        EXPECT_EQ(std::string::npos, box) << shown;
+      }
+    }
+  }
 }
 
 }  // namespace
