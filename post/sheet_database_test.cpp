@@ -79,5 +79,21 @@ TEST_F(SheetDatabaseTest, UnusableDatabaseIsReportedAndTheJobGoesOn) {
   EXPECT_NE(std::string::npos, ReadTestFile(dir_ / "run.log").find("工程データベースへの出力なしで続けます"));
 }
 
+TEST_F(SheetDatabaseTest, EveryProgramFileIsCopiedEvenAfterOneFails) {
+  JobSlot slot;
+  slot.database_target = target_;
+  SheetDatabase sheet(vars_, messages_, {0, 0, 0, 0});
+  ASSERT_TRUE(sheet.Open(store_, slot));
+  WriteTestFile(dir_ / "A.NC", "%\nM30\n");
+  WriteTestFile(dir_ / "A002.NC", "(2)\n");
+  sheet.CopyPrograms({dir_ / "A001.NC", dir_ / "A002.NC", dir_ / "A.NC"});
+  sheet.Close();
+  EXPECT_EQ("<missing>", ReadTestFile(dir_ / "target/A001.NC"));
+  EXPECT_EQ("(2)\n", ReadTestFile(dir_ / "target/A002.NC"));
+  EXPECT_EQ("%\nM30\n", ReadTestFile(dir_ / "target/A.NC"));
+  // The file that could not be copied is named in the log.
+  EXPECT_NE(std::string::npos, ReadTestFile(dir_ / "run.log").find(dir_ / "A001.NC"));
+}
+
 }  // namespace
 }  // namespace tlv
