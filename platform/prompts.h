@@ -142,7 +142,8 @@ void SetWindowPromptsFactory(std::function<std::unique_ptr<Prompts>()> factory);
 /// The front end for this run.  TLV_UI=tty forces the terminal, TLV_UI=gui
 /// the window front end; unset, the window front end is used when it is
 /// built in and DISPLAY or WAYLAND_DISPLAY is set.  When the window front end
-/// is asked for but not built in, a notice goes to standard error and the
+/// is asked for but not built in (or its factory gives nothing, as it does
+/// with nothing to show windows on), a notice goes to standard error and the
 /// terminal front end (standard input, standard error) is used.
 std::unique_ptr<Prompts> MakePrompts();
 

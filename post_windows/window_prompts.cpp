@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpression>
 
 #include "post_windows/prompt_dialogs.h"
 
