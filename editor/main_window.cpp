@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -19,10 +20,12 @@
 #include "editor/colour_dialog.h"
 #include "editor/list_export_dialog.h"
 #include "editor/machine_dialog.h"
+#include "editor/preview_pane.h"
 #include "editor/registry_dialog.h"
 #include "editor/section_text.h"
 #include "editor/section_view.h"
 #include "editor/settings_dialogs.h"
+#include "editor/tolvek_app.h"
 #include "platform/settings_store.h"
 
 namespace tlv {
@@ -64,7 +67,13 @@ MainWindow::MainWindow(VariableDictionary dict, SettingsStore& settings,
   setObjectName(QStringLiteral("CMainFrame"));
   view_ = new SectionView(document_.dictionary(), this);
   setCentralWidget(view_);
-  context_.mark_modified = [this] { document_.set_modified(true); };
+  BuildPreview();
+  // A change made in a dialog (codes, formats, modes) shows in the preview
+  // as a committed section does.
+  context_.mark_modified = [this] {
+    document_.set_modified(true);
+    preview_->Refresh();
+  };
   context_.paste_at_caret = [this](const QString& text) { view_->PasteAtCaret(text); };
   connect(view_, &SectionView::FormatRequested, this, &MainWindow::ShowFormat);
   view_->ApplyDisplay(ReadDisplaySettings(settings_));
@@ -75,6 +84,27 @@ MainWindow::MainWindow(VariableDictionary dict, SettingsStore& settings,
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildPreview() {
+  preview_ = new PreviewPane(document_.definition(),
+                             DefaultPreviewPaths(DictionaryPath(settings_), settings_), prompter_);
+  preview_dock_ = new QDockWidget(QStringLiteral("プレビュー"), this);
+  preview_dock_->setObjectName(QStringLiteral("previewDock"));
+  preview_dock_->setWidget(preview_);
+  addDockWidget(Qt::RightDockWidgetArea, preview_dock_);
+  if (!settings_.ReadFlag(kEditorSettingsKey, kPreviewShownValue).value_or(true)) {
+    preview_dock_->hide();
+  }
+}
+
+QAction* MainWindow::preview_action() const { return preview_dock_->toggleViewAction(); }
+
+void MainWindow::RememberPreviewShown(bool shown) {
+  std::string err;
+  if (!settings_.WriteDword(kEditorSettingsKey, kPreviewShownValue, shown ? 1 : 0, &err)) {
+    prompter_.Inform(this, QString::fromStdString(err), EditorPrompter::Icon::kError);
+  }
+}
 
 QAction* MainWindow::AddCommand(QMenu* menu, int id, const QString& text,
                                 const QKeySequence& shortcut) {
@@ -149,6 +179,11 @@ void MainWindow::BuildMenus() {
   QToolBar* toolbar = addToolBar(QStringLiteral("ツール バー"));
   toolbar->setObjectName(QStringLiteral("toolbar"));
   display->addAction(toolbar->toggleViewAction());
+  QAction* preview = preview_dock_->toggleViewAction();
+  preview->setObjectName(QStringLiteral("previewToggle"));
+  display->addAction(preview);
+  // Only the user's choice is remembered, not the hiding at exit.
+  connect(preview, &QAction::triggered, this, &MainWindow::RememberPreviewShown);
   display->addSeparator();
   connect(AddCommand(display, cmd::kCodeList, QStringLiteral("コード一覧")),
           &QAction::triggered, this, [this] { ShowCodeList(); });
@@ -194,8 +229,12 @@ bool MainWindow::HasUnsavedWork() const {
 
 bool MainWindow::Commit() {
   if (!view_->text_changed()) return true;
+  const std::string_view name = SectionDisplayName(current_);
+  const QString section_name =
+      QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   const SectionTextResult text = ViewTextToCp932(view_->Text());
   if (!text.ok) {
+    preview_->ShowCompileError(section_name, text.message);
     prompter_.Inform(this, text.message);
     return false;
   }
@@ -206,6 +245,7 @@ bool MainWindow::Commit() {
   }
   const CompileResult result = CompileIntoSection(text.bytes, document_.dictionary(), section);
   if (!result.ok) {
+    preview_->ShowCompileError(section_name, QString::fromStdString(result.message));
     prompter_.Inform(this, QString::fromStdString(result.message));
     // Put the caret where the compiler stopped, to show what it means.
     QTextCursor cursor(view_->editor()->document()->findBlockByNumber(result.line - 1));
@@ -219,6 +259,8 @@ bool MainWindow::Commit() {
   document_.set_modified(true);
   // The text now matches the section: leaving does not lose it any more.
   view_->set_text_changed(false);
+  preview_->ClearCompileError();
+  preview_->Refresh();
   return true;
 }
 
@@ -254,6 +296,8 @@ bool MainWindow::NewDefinition() {
   if (!ConfirmDiscard()) return false;
   document_.New();
   LoadSection(1);
+  preview_->ClearCompileError();
+  preview_->Refresh();
   return true;
 }
 
@@ -271,6 +315,8 @@ bool MainWindow::ImportDefinition() {
     return false;
   }
   LoadSection(1);
+  preview_->ClearCompileError();
+  preview_->Refresh();
   return true;
 }
 
@@ -283,6 +329,7 @@ bool MainWindow::OpenFromCommandLine(const QString& path) {
     return false;
   }
   LoadSection(1);
+  preview_->Refresh();
   return true;
 }
 
@@ -357,7 +404,8 @@ void MainWindow::ShowListExport() {
 
 void MainWindow::ShowRegistrySettings() {
   RegistryDialog dialog(settings_, prompter_, this);
-  dialog.exec();
+  // The run settings shape the NC text the preview shows.
+  if (dialog.exec() == QDialog::Accepted) preview_->Refresh();
 }
 
 void MainWindow::ShowMachineSettings() {

@@ -15,11 +15,16 @@
 class QAction;
 class QActionGroup;
 class QDialog;
+class QDockWidget;
 
 namespace tlv {
 
+class PreviewPane;
 class SectionView;
 class SettingsStore;
+
+/// The settings value that keeps whether the preview pane is shown.
+inline constexpr std::string_view kPreviewShownValue = "EditShowPreview";
 
 /// Command ids of the menus, as the user's habits and the help know them.
 namespace cmd {
@@ -60,6 +65,11 @@ class MainWindow : public QMainWindow {
 
   EditorDocument& document() { return document_; }
   SectionView* view() const { return view_; }
+  /// The preview pane and the dock that holds it.
+  PreviewPane* preview() const { return preview_; }
+  QDockWidget* preview_dock() const { return preview_dock_; }
+  /// The menu entry that shows and hides the preview.
+  QAction* preview_action() const;
   EditorContext& context() { return context_; }
   /// The menu or toolbar action of command `id`, nullptr for none.
   QAction* action(int id) const;
@@ -73,8 +83,9 @@ class MainWindow : public QMainWindow {
   bool HasUnsavedWork() const;
 
   /// Compiles the view's text into the section on show when it changed.
-  /// A text the compiler (or the CP932 conversion) rejects is reported and
-  /// stays; returns false then.
+  /// A text the compiler (or the CP932 conversion) rejects is reported (in
+  /// a message box and in the preview's list) and stays; returns false
+  /// then.  An accepted text refreshes the preview.
   bool Commit();
   /// Commits, then shows section `id`.  False (the current section stays)
   /// when the commit fails.
@@ -118,12 +129,17 @@ class MainWindow : public QMainWindow {
   void UpdateTitle();
   void ShowFormat(std::int32_t variable_id);
   bool ConfirmDiscard();
+  void BuildPreview();
+  /// The preview's menu entry was toggled: remembered in the settings.
+  void RememberPreviewShown(bool shown);
 
   SettingsStore& settings_;
   EditorPrompter& prompter_;
   EditorDocument document_;
   EditorContext context_;
   SectionView* view_ = nullptr;
+  PreviewPane* preview_ = nullptr;
+  QDockWidget* preview_dock_ = nullptr;
   QActionGroup* section_group_ = nullptr;
   std::map<int, QAction*> actions_;
   int current_ = 1;
