@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/paths.h"
 #include "post/run_messages.h"
@@ -19,6 +22,70 @@ std::string TemporaryOutputPath(std::string_view path) {
   temp += path.substr(name_at);
   temp += ".tlvp-partial";
   return temp;
+}
+
+namespace {
+
+// Large enough that a program goes out in few writes, small enough for
+// the handful of files a job has open.
+constexpr std::size_t kWriteBuffer = 64 * 1024;
+
+}  // namespace
+
+JobOutputs::TempFile::~TempFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int JobOutputs::TempFile::Create(const std::string& path) {
+  // A temporary left by a run that was killed is ours to replace; whatever
+  // else holds the name (a folder) makes the open fail below.
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(path.c_str());
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd_ < 0) return errno;
+  buffer_ = std::make_unique<char[]>(kWriteBuffer);
+  return 0;
+}
+
+void JobOutputs::TempFile::Write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (fill_ == kWriteBuffer) Drain();
+    const std::size_t n = std::min(bytes.size(), kWriteBuffer - fill_);
+    std::memcpy(buffer_.get() + fill_, bytes.data(), n);
+    fill_ += n;
+    bytes.remove_prefix(n);
+  }
+}
+
+void JobOutputs::TempFile::Drain() {
+  // After the first failure the rest is counted but not written: the job
+  // fails at its end and the file is removed.
+  const char* p = buffer_.get();
+  std::size_t left = fill_;
+  while (left > 0 && error_ == 0) {
+    const ssize_t n = ::write(fd_, p, left);
+    if (n < 0) {
+      if (errno != EINTR) error_ = errno;
+      continue;
+    }
+    if (n == 0) error_ = EIO;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  drained_ += static_cast<std::int64_t>(fill_);
+  fill_ = 0;
+}
+
+int JobOutputs::TempFile::Finish() {
+  if (fd_ < 0) return error_ != 0 ? error_ : EBADF;
+  Drain();
+  // A full disk or a lost network write may only show when the data
+  // reaches the disk or at the close.
+  if (error_ == 0 && ::fsync(fd_) != 0 && errno != EINVAL) error_ = errno;
+  if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+  fd_ = -1;
+  buffer_.reset();
+  return error_;
 }
 
 JobOutputs::~JobOutputs() { AbandonNc(); }
@@ -43,9 +110,9 @@ bool JobOutputs::Open(const std::string& path, bool sheet, OpenFile* out, std::s
       return false;
     }
   }
-  auto file = std::make_unique<RecordFile>();
-  if (!file->Open(temp, RecordFile::Direction::kWrite, RecordFile::Encoding::kToken)) {
-    *err = path + ": " + std::strerror(errno);
+  auto file = std::make_unique<TempFile>();
+  if (const int error = file->Create(temp); error != 0) {
+    *err = path + ": " + std::strerror(error);
     return false;
   }
   // A file of this job closed earlier under the same name is replaced.
@@ -85,14 +152,15 @@ bool JobOutputs::OpenSplit(const std::string& path, std::string* err) {
 bool JobOutputs::CloseCurrent() {
   if (!has_program_output()) return false;
   OpenFile& f = outputs_.back();
-  const bool written = f.file->Close();
+  const int error = f.file->Finish();
   closed_names_.insert(f.temp);
-  closed_.push_back({f.path, f.target, f.temp, written});
+  closed_.push_back({f.path, f.target, f.temp, error});
   outputs_.pop_back();
   return true;
 }
 
 bool JobOutputs::CommitNc(std::string* err) {
+  failed_path_.clear();
   if (outputs_.empty() && closed_.empty()) {
     *err = "出力ファイルが開かれていません";
     return false;
@@ -100,13 +168,14 @@ bool JobOutputs::CommitNc(std::string* err) {
   while (has_program_output()) CloseCurrent();
   if (!outputs_.empty()) {  // the sheet file, closed after the program
     OpenFile& f = outputs_.front();
-    const bool written = f.file->Close();
-    closed_.push_back({f.path, f.target, f.temp, written});
+    const int error = f.file->Finish();
+    closed_.push_back({f.path, f.target, f.temp, error});
     outputs_.clear();
   }
   for (const ClosedFile& c : closed_) {
-    if (!c.written) {
-      *err = c.path + ": 書き込みに失敗しました";
+    if (c.error != 0) {
+      failed_path_ = c.path;
+      *err = std::strerror(c.error);
       AbandonNc();
       return false;
     }
@@ -114,7 +183,8 @@ bool JobOutputs::CommitNc(std::string* err) {
   for (std::size_t i = 0; i < closed_.size(); ++i) {
     std::string rename_err;
     if (!RenameFile(closed_[i].temp, closed_[i].target, &rename_err)) {
-      *err = closed_[i].path + ": " + rename_err;
+      failed_path_ = closed_[i].path;
+      *err = rename_err;
       closed_.erase(closed_.begin(), closed_.begin() + static_cast<std::ptrdiff_t>(i));
       AbandonNc();
       return false;
@@ -127,7 +197,7 @@ bool JobOutputs::CommitNc(std::string* err) {
 
 void JobOutputs::AbandonNc() {
   for (OpenFile& f : outputs_) {
-    f.file->Close();
+    f.file.reset();  // closed unsynced: it is removed at once
     RemoveFile(f.temp);
   }
   outputs_.clear();
@@ -147,9 +217,9 @@ const std::string& JobOutputs::CurrentPath() const {
 
 void JobOutputs::Write(std::string_view text, bool first_stream) {
   if (first_stream && !outputs_.empty()) {
-    outputs_.front().file->WriteBytes(text.data(), text.size());
+    outputs_.front().file->Write(text);
   } else if (!first_stream && has_program_output()) {
-    outputs_.back().file->WriteBytes(text.data(), text.size());
+    outputs_.back().file->Write(text);
   } else if (!first_stream && !text.empty() && !closed_.empty()) {
     // Every program file is closed: say so rather than drop the text
     // silently, and never put it into the process sheet.

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "format/engine_output.h"
-#include "platform/record_file.h"
 
 namespace tlv {
 
@@ -72,9 +71,14 @@ class JobOutputs : public EngineOutput {
   /// the sheet file or the list is empty: nothing is closed then.
   bool CloseCurrent();
   /// Closes every open file and puts every file of the job in place.
-  /// False with `err` when a write failed or a rename did; the targets not
-  /// yet renamed are then untouched and every temporary file is removed.
+  /// False with `err` (the reason) when a write, the flush to disk, the
+  /// close or a rename failed; failed_path() then names the file.  The
+  /// targets not yet renamed are untouched and every temporary file is
+  /// removed.  No file is put in place when any write failed.
   bool CommitNc(std::string* err);
+  /// The file (as the job named it) whose write or rename failed the last
+  /// CommitNc; "" before that.
+  const std::string& failed_path() const { return failed_path_; }
   /// Closes and removes every unfinished file of the job.
   void AbandonNc();
 
@@ -94,8 +98,39 @@ class JobOutputs : public EngineOutput {
   void Print(std::string_view text) override;
 
  private:
+  /// One output under its temporary name: buffered writes that stop at
+  /// the first failure and keep its reason (errno), so that a full disk
+  /// is reported as such, whenever it is noticed.
+  class TempFile {
+   public:
+    TempFile() = default;
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    /// Creates `path` afresh: a leftover of an earlier run is removed
+    /// first and a link put in its place is not followed.  The errno
+    /// value when it cannot, else 0.
+    int Create(const std::string& path);
+    void Write(std::string_view bytes);
+    /// Bytes written so far, buffered ones included.
+    std::int64_t Tell() const { return drained_ + static_cast<std::int64_t>(fill_); }
+    /// Writes out the buffer, flushes the file to disk and closes it; the
+    /// errno value of the first failure of the file's life, or 0.
+    int Finish();
+
+   private:
+    void Drain();
+
+    int fd_ = -1;
+    int error_ = 0;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t fill_ = 0;
+    std::int64_t drained_ = 0;
+  };
+
   struct OpenFile {
-    std::unique_ptr<RecordFile> file;
+    std::unique_ptr<TempFile> file;
     std::string path;    ///< as named by the job
     std::string target;  ///< where it is put (a link's destination)
     std::string temp;
@@ -105,7 +140,7 @@ class JobOutputs : public EngineOutput {
     std::string path;
     std::string target;
     std::string temp;
-    bool written = true;
+    int error = 0;  ///< errno of a failed write, flush or close; 0 when written
   };
 
   bool Open(const std::string& path, bool sheet, OpenFile* out, std::string* err);
@@ -118,6 +153,7 @@ class JobOutputs : public EngineOutput {
   /// The temporary names in closed_, so a new file finds its namesake fast.
   std::unordered_set<std::string> closed_names_;
   bool lost_reported_ = false;
+  std::string failed_path_;
 };
 
 /// The temporary name the NC program of `path` is written under.

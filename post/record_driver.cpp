@@ -428,8 +428,11 @@ class Driver {
     }
     std::string err;
     if (!outputs_.CommitNc(&err)) {
-      messages_.Out("Error: " + slot_.output_path + " に書き込めません。(" + err + ")\n");
-      messages_.Log("Error: %s に書き込めません。\n", slot_.output_path);
+      // Name the file that failed: a split file or the sheet as well.
+      const std::string& path =
+          outputs_.failed_path().empty() ? slot_.output_path : outputs_.failed_path();
+      messages_.Out("Error: " + path + " に書き込めません。(" + err + ")\n");
+      messages_.Log("Error: %s に書き込めません。(%s)\n", path, err);
       return false;
     }
     if (sheet_db_) {

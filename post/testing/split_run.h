@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_size_limit_for_test.h"
 #include "post/testing/tlvp_run.h"
 
 namespace tlv::testing {
@@ -22,6 +23,11 @@ struct JobRunOptions {
   std::string main_values;         ///< more values of the main key
   std::string more_keys;           ///< more keys of the settings file
   std::string input;               ///< standard input ("" = closed)
+  /// When above 0, no file TLVP writes may grow past this many bytes (a
+  /// write past it fails as on a full disk).
+  std::int64_t file_size_limit = 0;
+  /// With file_size_limit: TLVP is killed (SIGXFSZ) at the limit instead.
+  bool killed_at_limit = false;
 };
 
 class SplitRunTest : public TlvpRunTest {
@@ -56,9 +62,16 @@ class SplitRunTest : public TlvpRunTest {
         (dir_ / "registry.reg") + "' XDG_DATA_HOME='" + (dir_ / "xdg") + "' '" + kTlvpProgram +
         "' '" + (dir_ / "a.ncl") + "' -tlv '" + (dir_ / "d.tlv") + "' -out '" + (dir_ / o.output) +
         "' -sgl < answers.txt > stdout.txt 2> stderr.txt";
-    const int status = std::system(command.c_str());
     TlvpOutcome r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (o.file_size_limit > 0) {
+      const ChildEnd end = RunCommandWithFileSizeLimit(
+          command, o.file_size_limit,
+          o.killed_at_limit ? AtFileSizeLimit::kKillWriter : AtFileSizeLimit::kFailWrite);
+      r.status = end.exited ? end.status : -1;
+    } else {
+      const int status = std::system(command.c_str());
+      r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     r.out = ReadTestFile(dir_ / "stdout.txt");
     r.log = ReadTestFile(dir_ / "TOLvek.log");
     r.nc = ReadTestFile(dir_ / o.output);
