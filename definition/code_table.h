@@ -39,6 +39,23 @@ inline constexpr std::array<CodeDefault, 33> kDefaultCodes = {{
     {"CYC_BOREFEED", "G89"},
 }};
 
+/// One of the 33 code keys, by its place in kDefaultCodes: the handlers
+/// pick code texts by this index instead of looking the key text up at
+/// every record.
+struct CodeKey {
+  std::size_t index = 0;
+  constexpr std::string_view name() const { return kDefaultCodes[index].key; }
+};
+
+/// The CodeKey of `key`, at compile time; a key that is not one of
+/// kDefaultCodes does not compile.
+consteval CodeKey KnownCodeKey(std::string_view key) {
+  for (std::size_t i = 0; i < kDefaultCodes.size(); ++i) {
+    if (kDefaultCodes[i].key == key) return CodeKey{i};
+  }
+  throw "not a code key";
+}
+
 /// Code key to code text, ordered by key compared byte by byte.  Keys and
 /// texts are CP932 bytes of at most kCodeFieldSize bytes; Set cuts longer
 /// ones.

@@ -88,7 +88,7 @@ OutputFormat OutputFormat::IntegerPreset() {
   return f;
 }
 
-double Quantise(double x, int decimal_digits) {
+double QuantiseAnyValue(double x, int decimal_digits) {
   Scaled s = Scale(x, ClampDecimals(decimal_digits));
   double q = s.huge ? s.magnitude : static_cast<double>(s.digits);
   return x < 0 ? -q : q;

@@ -59,9 +59,30 @@ struct PrintedNumber {
 /// -0.05 prints "-0.05" and 2 prints "2.".
 void FormatDigits(double x, const OutputFormat& format, PrintedNumber* out);
 
+/// The quantum of FormatDigits for any value and digit count (out-of-range
+/// digit counts are clamped, values that are not finite give 0).
+double QuantiseAnyValue(double x, int decimal_digits);
+
 /// Only the quantum of FormatDigits (no text): what the change detection
-/// needs on the store path.
-double Quantise(double x, int decimal_digits);
+/// needs on the store path.  Inline for the common case (a finite value
+/// that scales below 2^63 with 0 to 9 decimals), the same arithmetic as
+/// FormatDigits; everything else goes to QuantiseAnyValue.
+inline double Quantise(double x, int decimal_digits) {
+  constexpr double kScale[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  constexpr double kTwoPow63 = 9223372036854775808.0;
+  if (decimal_digits >= 0 && decimal_digits <= 9) {
+    const double y = (x < 0 ? -x : x) * kScale[decimal_digits];
+    // NaN and infinity fail the comparison and take the general way.
+    if (y < kTwoPow63) {
+      // Truncation is floor here; halves round away from zero.
+      std::uint64_t whole = static_cast<std::uint64_t>(y);
+      if (y - static_cast<double>(whole) >= 0.5) ++whole;
+      const double q = static_cast<double>(whole);
+      return x < 0 ? -q : q;
+    }
+  }
+  return QuantiseAnyValue(x, decimal_digits);
+}
 
 /// Prints `x` seconds as "%d:%2d:%2d" (hours, minutes, seconds; minutes and
 /// seconds padded with blanks).  Seconds are x + 0.5 truncated toward zero.

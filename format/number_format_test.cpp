@@ -2,10 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
 #include <string>
 
 namespace tlv {
 namespace {
+
+// Equal, or both NaN; -0 and +0 differ.
+bool SameValue(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) ||
+         (std::isnan(a) && std::isnan(b));
+}
 
 std::string Digits(double x, const OutputFormat& f) {
   PrintedNumber p;
@@ -96,6 +107,36 @@ TEST(NumberFormat, QuantumIsSignedDigitString) {
   PrintedNumber p;
   FormatDigits(-2.0005, Real3(), &p);
   EXPECT_EQ(p.quantum, -2001);
+}
+
+// The inline quantum must agree with the general one for every value: the
+// change detection and the printed digits would drift apart otherwise.
+TEST(NumberFormat, InlineQuantumAgreesWithTheGeneralOne) {
+  const double kEdges[] = {0.0, -0.0, 0.5, -0.5, 0.0005, -0.0005, 0.00049999999999999, 1e-300,
+                           9.2233720368547748e18, 9.2233720368547758e18, -9.2233720368547758e18,
+                           9.2233720368547758e9, 1.8446744073709552e19, 1e300, -1e300,
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::denorm_min()};
+  for (int digits = -2; digits <= 12; ++digits) {
+    for (double x : kEdges) {
+      EXPECT_TRUE(SameValue(Quantise(x, digits), QuantiseAnyValue(x, digits)))
+          << x << " with " << digits;
+    }
+  }
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> coordinate(-2000.0, 2000.0);
+  std::uniform_int_distribution<std::uint64_t> bits;
+  for (int i = 0; i < 200000; ++i) {
+    const int digits = i % 10;
+    // Half-way values at the output resolution are the ones that round.
+    const double half = (std::floor(coordinate(random) * 1000.0) + 0.5) / 1000.0;
+    for (double x : {coordinate(random), half, std::bit_cast<double>(bits(random))}) {
+      ASSERT_TRUE(SameValue(Quantise(x, digits), QuantiseAnyValue(x, digits)))
+          << x << " with " << digits;
+    }
+  }
 }
 
 TEST(NumberFormat, TimeFormat) {

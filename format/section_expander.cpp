@@ -108,34 +108,51 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
   // A split marker expands the split-file head from inside another section;
   // a head that splits again would never end.
   if (nesting_ >= kMaxSectionNesting) return false;
-  if (!KnownWellFormed(text)) {
+  const WellFormedText* known = KnownWellFormed(text);
+  if (!known) {
     if (!ValidateConditionals(text)) return false;
-    RememberWellFormed(text);
+    known = &RememberWellFormed(text);
   }
+  const bool has_keywords = known->has_keywords;
   const std::string_view saved = text_;
   text_ = text;
   ++nesting_;
-  const bool ok = ExpandRegion(0, text.size(), first_stream, 0);
+  // Without keywords the region walk would find none and expand the whole
+  // text as one stretch.
+  const bool ok = has_keywords ? ExpandRegion(0, text.size(), first_stream, 0)
+                               : ExpandText(0, text.size(), first_stream);
   --nesting_;
   text_ = saved;
   return ok;
 }
 
-bool SectionExpander::KnownWellFormed(std::string_view text) const {
+const SectionExpander::WellFormedText* SectionExpander::KnownWellFormed(
+    std::string_view text) const {
   for (const WellFormedText& known : well_formed_) {
     if (known.data == text.data() && known.bytes.size() == text.size() &&
         std::memcmp(known.bytes.data(), text.data(), text.size()) == 0) {
-      return true;
+      return &known;
     }
   }
-  return false;
+  return nullptr;
 }
 
-void SectionExpander::RememberWellFormed(std::string_view text) {
+const SectionExpander::WellFormedText& SectionExpander::RememberWellFormed(
+    std::string_view text) {
   WellFormedText& slot = well_formed_[next_well_formed_];
   next_well_formed_ = (next_well_formed_ + 1) % well_formed_.size();
   slot.data = text.data();
   slot.bytes.assign(text.data(), text.size());
+  // The same walk as the region expansion: a keyword byte inside a
+  // reference, comment or double-byte character is no keyword.
+  slot.has_keywords = false;
+  for (std::size_t pos = 0; pos < text.size(); pos += Step(text, pos, text.size())) {
+    if (At(text, pos) == kKeyword) {
+      slot.has_keywords = true;
+      break;
+    }
+  }
+  return slot;
 }
 
 bool SectionExpander::ValidateConditionals(std::string_view text) {

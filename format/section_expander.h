@@ -118,12 +118,16 @@ class SectionExpander {
   // expanding the same section again for the next record does not walk it
   // again. A text counts as known only when its bytes equal the copy kept;
   // malformed texts are never kept (their check reports each time).
-  bool KnownWellFormed(std::string_view text) const;
-  void RememberWellFormed(std::string_view text);
+  // A known text also remembers whether it holds any keyword at all: a
+  // text without one is a single stretch of text, expanded without
+  // walking it for keywords first.
   struct WellFormedText {
     const char* data = nullptr;
     std::string bytes;
+    bool has_keywords = true;
   };
+  const WellFormedText* KnownWellFormed(std::string_view text) const;
+  const WellFormedText& RememberWellFormed(std::string_view text);
   static constexpr std::size_t kWellFormedSlots = 32;
   std::vector<WellFormedText> well_formed_ = std::vector<WellFormedText>(kWellFormedSlots);
   std::size_t next_well_formed_ = 0;

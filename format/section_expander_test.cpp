@@ -302,3 +302,31 @@ TEST_F(SectionExpanderTest, ChangedSectionTextIsCheckedAgain) {
 
 }  // namespace
 }  // namespace tlv
+
+namespace tlv {
+namespace {
+
+// A section without keywords is expanded in one stretch; a keyword byte
+// inside a reference or a double-byte character is no keyword, and a text
+// changed in place to hold real keywords gets its blocks back.
+TEST_F(SectionExpanderTest, KeywordBytesOutsideKeywords) {
+  Variable& text = store_.Put(Variable(0x02F7, true, OutputFormat::RealPreset()));
+  text.SetText("T");
+  const std::string plain = "A" + RefBytes(0x02F7) + "\x81\xF7" + "B\n";
+  EXPECT_EQ(ExpandBytes(plain), "AT\x81\xF7" "B\n");
+  EXPECT_TRUE(last_ok_);
+  std::string& section = sections_.Find(8)->text;
+  const std::string blocks = KeywordBytes(1) + "0" + KeywordBytes(2) + "Y" + KeywordBytes(5) +
+                             "Z" + KeywordBytes(1) + "1" + KeywordBytes(2) + "W" +
+                             KeywordBytes(5);
+  section = std::string(blocks.size(), 'x');
+  EXPECT_EQ(ExpandAgain(8), section);
+  const char* buffer = section.data();
+  section.replace(0, blocks.size(), blocks);
+  ASSERT_EQ(buffer, section.data());
+  EXPECT_EQ(ExpandAgain(8), "ZW");
+  EXPECT_TRUE(last_ok_);
+}
+
+}  // namespace
+}  // namespace tlv

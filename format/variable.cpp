@@ -51,6 +51,19 @@ void Variable::SetFormat(OutputFormat format) {
   }
   run_.cached = false;
   sheet_.cached = false;
+  memo_valid_ = false;
+}
+
+double Variable::QuantumOf(double v) const {
+  if (calculation_) return Quantise(calculation_->Apply(v), format_.decimal_digits);
+  const ValueSlot& s = slot();
+  if (s.cached && SameBits(v, s.value)) return s.quantum;
+  if (!memo_valid_ || !SameBits(v, memo_value_)) {
+    memo_value_ = v;
+    memo_quantum_ = Quantise(v, format_.decimal_digits);
+    memo_valid_ = true;
+  }
+  return memo_quantum_;
 }
 
 double Variable::Calculate(double v) const {
@@ -79,11 +92,11 @@ void Variable::SetNumber(double v) {
   }
   ValueSlot& s = slot();
   EnsureCached(s);
-  // A value stored again (a modal axis or feed repeated record after record)
-  // keeps its cached calculation and quantum.
-  const bool same = !calculation_ && SameBits(v, s.value);
-  const double calculated = same ? s.calculated : Calculate(v);
-  const double quantum = same ? s.quantum : Quantise(calculated, format_.decimal_digits);
+  // Without a calculation a value stored again (a modal axis or feed
+  // repeated record after record) keeps its quantum: QuantumOf reuses it.
+  const double calculated = Calculate(v);
+  const double quantum =
+      calculation_ ? Quantise(calculated, format_.decimal_digits) : QuantumOf(v);
   if (!pinned && modal && quantum != s.quantum) changed = true;
   has_value = !(format_.suppress_zero && quantum == 0);
   s.value = v;
@@ -114,7 +127,7 @@ void Variable::AddNumber(double d) {
     return;
   }
   ValueSlot& s = slot();
-  if (!pinned && modal && Quantise(Calculate(d), format_.decimal_digits) != 0) changed = true;
+  if (!pinned && modal && QuantumOf(d) != 0) changed = true;
   s.value += d;
   s.cached = false;
   EnsureCached(s);

@@ -94,11 +94,14 @@ class Variable {
   /// no decimal point the number is multiplied by `factor`.
   double ValueAsPrinted(double factor);
 
-  /// The quantum of `v` under this variable's format, calculation
-  /// included: what the change detection compares.
   /// True when the output format runs a calculation on the value.
   bool has_calculation() const { return calculation_ != nullptr; }
-  double QuantumOf(double v) const { return Quantise(Calculate(v), format_.decimal_digits); }
+  /// The quantum of `v` under this variable's format, calculation
+  /// included: what the change detection compares.  Without a calculation
+  /// the stored value's quantum and the last one asked for are reused, so
+  /// the target and the tracked position compared at every move are each
+  /// rounded once.
+  double QuantumOf(double v) const;
 
   /// If armed: copies the run slot into the sheet slot and disarms.
   void Snapshot();
@@ -136,6 +139,11 @@ class Variable {
 
   OutputFormat format_;
   std::shared_ptr<FormatCalculation> calculation_;
+  // The last value QuantumOf rounded and its quantum (format only, no
+  // calculation); reset with the format.
+  mutable bool memo_valid_ = false;
+  mutable double memo_value_ = 0;
+  mutable double memo_quantum_ = 0;
   ValueSlot run_;
   ValueSlot sheet_;
 };

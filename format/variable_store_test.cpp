@@ -46,6 +46,42 @@ TEST(Variable, ChangeDetectionAtOutputResolution) {
   EXPECT_EQ(Due(v), "2.");
 }
 
+// The quantum reused from the stored value or the last one asked for must
+// follow the format and the stored value.
+TEST(Variable, ReusedQuantumFollowsFormatAndValue) {
+  Variable v(10, false, OutputFormat::RealPreset());
+  v.SetNumber(1.2345);
+  EXPECT_EQ(v.QuantumOf(1.2345), 1235);  // the stored value's
+  EXPECT_EQ(v.QuantumOf(-7.0004), -7000);  // asked for
+  EXPECT_EQ(v.QuantumOf(-7.0004), -7000);  // asked again
+  EXPECT_EQ(v.QuantumOf(2.5), 2500);
+  OutputFormat one = OutputFormat::RealPreset();
+  one.decimal_digits = 1;
+  v.SetFormat(one);
+  EXPECT_EQ(v.QuantumOf(2.5), 25);
+  EXPECT_EQ(v.QuantumOf(1.2345), 12);
+  // The value asked for last, then stored: no change at that resolution.
+  v.SetNumber(1.2);
+  EXPECT_EQ(Due(v), "1.2");
+  EXPECT_EQ(v.QuantumOf(1.24), 12);
+  v.SetNumber(1.24);
+  EXPECT_EQ(Due(v), "<not due>");
+  v.SetNumber(1.26);
+  EXPECT_EQ(Due(v), "1.3");
+  // The sheet slot keeps its own value.
+  v.use_sheet_slot = true;
+  v.SetNumber(-3);
+  EXPECT_EQ(v.QuantumOf(1.26), 13);
+  EXPECT_EQ(v.QuantumOf(-3), -30);
+  // With a calculation every quantum is calculated afresh.
+  OutputFormat twice = OutputFormat::RealPreset();
+  twice.calc_mode = 1;
+  twice.formula = "*2";
+  v.SetFormat(twice);
+  EXPECT_EQ(v.QuantumOf(-3), -6000);
+  EXPECT_EQ(v.QuantumOf(1.26), 2520);
+}
+
 TEST(Variable, SuppressZero) {
   OutputFormat f = OutputFormat::RealPreset();
   f.suppress_zero = true;

@@ -23,6 +23,15 @@ void RunContext::TakeHeader(const PostDefinition& def) {
   split_large_arcs = def.split_large_arcs;
   serial_number = def.serial_number;
   codes = &def.codes;
+  ResolveCodes();
+}
+
+void RunContext::ResolveCodes() {
+  resolved_codes = codes;
+  for (std::size_t i = 0; i < code_texts.size(); ++i) {
+    const std::string_view text = codes ? codes->Text(kDefaultCodes[i].key) : std::string_view();
+    code_texts[i].assign(CutCp932(text, kMaxCodeText));
+  }
 }
 
 Variable* Var(RunContext& ctx, std::int32_t number) { return ctx.variables->Lookup(number); }
@@ -32,6 +41,14 @@ void StoreCode(RunContext& ctx, std::int32_t number, std::string_view key) {
   if (!v) return;
   std::string_view text = ctx.codes ? ctx.codes->Text(key) : std::string_view();
   v->SetText(CutCp932(text, kMaxCodeText));
+}
+
+void StoreCode(RunContext& ctx, std::int32_t number, CodeKey key) {
+  if (ctx.codes == nullptr || ctx.resolved_codes != ctx.codes) {
+    StoreCode(ctx, number, key.name());
+    return;
+  }
+  if (Variable* v = Var(ctx, number)) v->SetText(ctx.code_texts[key.index]);
 }
 
 void StoreNumber(RunContext& ctx, std::int32_t number, double value) {

@@ -45,6 +45,9 @@ Variable* Var(RunContext& ctx, std::int32_t number);
 /// Stores the code table's text of `key` (cut to kMaxCodeText bytes; empty
 /// when the table lacks the key) into variable `number` as text.
 void StoreCode(RunContext& ctx, std::int32_t number, std::string_view key);
+/// The same for a key known at compile time, without a table look-up once
+/// the job's codes are resolved.
+void StoreCode(RunContext& ctx, std::int32_t number, CodeKey key);
 void StoreNumber(RunContext& ctx, std::int32_t number, double value);
 void StoreText(RunContext& ctx, std::int32_t number, std::string_view text);
 void AddNumber(RunContext& ctx, std::int32_t number, double delta);

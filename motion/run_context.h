@@ -4,6 +4,7 @@
 #ifndef TLV_MOTION_RUN_CONTEXT_H_
 #define TLV_MOTION_RUN_CONTEXT_H_
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -138,14 +139,22 @@ struct RunContext {
   /// Reused text buffer of the handlers.
   std::string scratch;
 
+  /// The texts of `codes` by CodeKey, cut to the length a code variable
+  /// holds, taken once per job by ResolveCodes(); valid while
+  /// `resolved_codes` equals `codes` (the table must not change meanwhile).
+  std::array<std::string, kDefaultCodes.size()> code_texts;
+  const CodeTable* resolved_codes = nullptr;
+
   bool rapid_set() const { return rapid_feed > 0.9; }
   bool split_by_length() const { return (split.methods & kSplitByMachiningLength) != 0; }
   bool split_by_time() const { return (split.methods & kSplitByMachiningTime) != 0; }
   int start_point() const { return coordinate.start_point; }
   bool sheet_to_file() const { return sheet.output == kSheetToFile; }
 
-  /// Takes the header values of `def`.
+  /// Takes the header values of `def` (and resolves its code table).
   void TakeHeader(const PostDefinition& def);
+  /// Fills code_texts from `codes`.
+  void ResolveCodes();
 };
 
 }  // namespace tlv

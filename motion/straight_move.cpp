@@ -6,6 +6,16 @@
 
 namespace tlv {
 
+namespace {
+
+constexpr CodeKey kRapidCode = KnownCodeKey("G00_CODE");
+constexpr CodeKey kLinearCode = KnownCodeKey("G01_CODE");
+constexpr CodeKey kCompensationLeft = KnownCodeKey("CMP_LEFT");
+constexpr CodeKey kCompensationRight = KnownCodeKey("CMP_RIGHT");
+constexpr CodeKey kCompensationOff = KnownCodeKey("CMP_OFF");
+
+}  // namespace
+
 void HandleStraightMove(RunContext& ctx, const ToolPathRecord& record, StraightMode mode) {
   const bool feed_mode = mode == StraightMode::kFeed;
 
@@ -20,21 +30,24 @@ void HandleStraightMove(RunContext& ctx, const ToolPathRecord& record, StraightM
   }
 
   double length = 0;
+  bool start_in_feed_range = false;
   for (int i = 1; i < record.count; ++i) {
     const RecordField& item = record.slots[i];
     switch (item.id) {
       case kItemFeed:
         ReadFeed(ctx, item.number);
         break;
-      case kItemMotionWord:
-        StoreCode(ctx, kVarLineCode, item.text == "G00" ? "G00_CODE" : "G01_CODE");
-        StoreCode(ctx, kVarMotionCode, item.text == "G00" ? "G00_CODE" : "G01_CODE");
+      case kItemMotionWord: {
+        const CodeKey code = item.text == "G00" ? kRapidCode : kLinearCode;
+        StoreCode(ctx, kVarLineCode, code);
+        StoreCode(ctx, kVarMotionCode, code);
         break;
+      }
       case kItemCompensationWord:
         StoreCode(ctx, kVarCompensation,
-                  item.text == "G41"   ? "CMP_LEFT"
-                  : item.text == "G42" ? "CMP_RIGHT"
-                                       : "CMP_OFF");
+                  item.text == "G41"   ? kCompensationLeft
+                  : item.text == "G42" ? kCompensationRight
+                                       : kCompensationOff);
         break;
       case kItemEndX:
       case kItemEndX + 1:
@@ -42,8 +55,14 @@ void HandleStraightMove(RunContext& ctx, const ToolPathRecord& record, StraightM
         const int axis = item.id - kItemEndX;
         UpdateRange(ctx, axis, item.number);
         if (feed_mode) {
-          // The feed range covers the start of the move as well.
-          for (int a = 0; a < 3; ++a) UpdateFeedRange(ctx, a, NumberOf(ctx, kVarPrevious + a));
+          // The feed range covers the start of the move as well.  Once the
+          // start point is in, widening by it again changes nothing (the
+          // ranges only grow and the start point stays), so it goes in
+          // once a record.
+          if (!start_in_feed_range) {
+            for (int a = 0; a < 3; ++a) UpdateFeedRange(ctx, a, NumberOf(ctx, kVarPrevious + a));
+            start_in_feed_range = true;
+          }
           UpdateFeedRange(ctx, axis, item.number);
         }
         StoreNumber(ctx, kVarEnd + axis, item.number);

@@ -51,6 +51,51 @@ TEST_F(StraightMoveTest, CodesByExactWordText) {
   EXPECT_EQ("G42", Text(23));
 }
 
+// Codes picked by key index once the job's table is resolved give the same
+// texts as the table looked up by key: changed texts, missing keys and
+// texts longer than a code variable holds included.
+TEST_F(StraightMoveTest, ResolvedCodesMatchTheTable) {
+  codes_.Set("G01_CODE", "G01.5");
+  codes_.Set("CMP_LEFT", std::string(40, 'L'));
+  codes_.entries.erase("CMP_RIGHT");
+  struct Seen {
+    std::string line, compensation;
+  };
+  auto move = [&](const char* word, const char* compensation) {
+    HandleStraightMove(ctx_, MakeRecord(1100, {{19, 0, word}, {23, 0, compensation}}),
+                       StraightMode::kFeed);
+    return Seen{Text(19), Text(23)};
+  };
+  const Seen by_key[] = {move("G00", "G41"), move("G01", "G42"), move("G01", "G40")};
+  ctx_.ResolveCodes();
+  const Seen by_index[] = {move("G00", "G41"), move("G01", "G42"), move("G01", "G40")};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(by_key[i].line, by_index[i].line) << i;
+    EXPECT_EQ(by_key[i].compensation, by_index[i].compensation) << i;
+  }
+  EXPECT_EQ("G01.5", by_index[1].line);
+  EXPECT_EQ(std::string(30, 'L'), by_index[0].compensation);
+  EXPECT_EQ("", by_index[1].compensation);
+  // Another table attached later is looked up by key again.
+  CodeTable other = CodeTable::Defaults();
+  other.Set("G00_CODE", "G0");
+  ctx_.codes = &other;
+  EXPECT_EQ("G0", move("G00", "G40").line);
+}
+
+// With several end points in one feed move the start point widens the
+// feed range as well as each end point.
+TEST_F(StraightMoveTest, FeedRangeOfAMoveWithEveryAxis) {
+  for (int axis = 0; axis < 3; ++axis) store_.Lookup(32 + axis)->SetNumber(-5.0 + axis);
+  HandleStraightMove(ctx_, MakeRecord(1100, {{512, 7}, {513, -9}, {514, 3}}),
+                     StraightMode::kFeed);
+  const double expected[] = {-5, 7, -9, -4, -3, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], Number(57 + i)) << 57 + i;
+  HandleStraightMove(ctx_, MakeRecord(1100, {{514, -6}, {512, 8}}), StraightMode::kFeed);
+  const double widened[] = {-5, 8, -9, -4, -6, 3};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(widened[i], Number(57 + i)) << 57 + i;
+}
+
 TEST_F(StraightMoveTest, InterpolationCodeReturnsAfterAnArc) {
   HandleStraightMove(ctx_, MakeRecord(1100, {{19, 0, "G01"}}), StraightMode::kFeed);
   store_.Lookup(18)->SetText("G02");  // what an arc leaves
