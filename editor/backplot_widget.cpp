@@ -55,15 +55,16 @@ void BackplotWidget::paintEvent(QPaintEvent*) {
     if (marked_line_ != 0 && s.line == marked_line_) marked.push_back(line);
     batches[s.kind == SegmentKind::kRapid ? kRapidColour : ToolColour(s.tool)].push_back(line);
   }
+  // The marked moves under a wide halo, so they stand out in any tool's colour.
+  if (!marked.empty()) {
+    painter.setPen(QPen(QColor(255, 200, 0, 210), 7, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLines(marked.data(), static_cast<int>(marked.size()));
+  }
   for (const auto& [colour, lines] : batches) {
     QPen pen(Rgb(colour), 1.2);
     if (colour == kRapidColour) pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
-  }
-  if (!marked.empty()) {
-    painter.setPen(QPen(QColor(230, 0, 0), 3.5));
-    painter.drawLines(marked.data(), static_cast<int>(marked.size()));
   }
 
   painter.setPen(Qt::black);

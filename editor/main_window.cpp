@@ -79,7 +79,12 @@ MainWindow::MainWindow(VariableDictionary dict, SettingsStore& settings,
   view_->ApplyDisplay(ReadDisplaySettings(settings_));
   BuildMenus();
   statusBar();
-  resize(800, 600);
+  // Room for the preview beside the section view when it is shown.
+  if (preview_dock_->isHidden()) {
+    resize(800, 600);
+  } else {
+    resize(1280, 760);
+  }
   LoadSection(1);
 }
 

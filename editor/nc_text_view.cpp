@@ -34,6 +34,8 @@ NcTextView::NcTextView(QWidget* parent) : QPlainTextEdit(parent) {
           [this] { setViewportMargins(MarginWidth(), 0, 0, 0); });
   connect(this, &QPlainTextEdit::updateRequest, this, &NcTextView::UpdateMargin);
   setViewportMargins(MarginWidth(), 0, 0, 0);
+  // Room for a block of a usual program beside the line numbers.
+  setMinimumWidth(MarginWidth() + fontMetrics().horizontalAdvance(QLatin1Char('M')) * 26);
 }
 
 int NcTextView::MarginWidth() const {

@@ -1,6 +1,8 @@
 #include "editor/tolvek_app.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDockWidget>
 #include <QDialog>
 #include <QDir>
 #include <QPixmap>
@@ -9,6 +11,8 @@
 #include "definition/variable_dictionary.h"
 #include "editor/editor_context.h"
 #include "editor/main_window.h"
+#include "editor/nc_text_view.h"
+#include "editor/preview_pane.h"
 #include "editor/settings_dialogs.h"
 #include "platform/settings_store.h"
 
@@ -16,11 +20,8 @@ namespace tlv {
 
 namespace {
 
-// Saves pictures of the main window and the NC format sheet, for the
-// screenshot script, then ends the program.
-void TakeScreenshots(MainWindow* window, const QString& dir) {
-  QDir().mkpath(dir);
-  window->grab().save(dir + QStringLiteral("/main.png"));
+// The NC format sheet's picture, then the end of the program.
+void TakeSheetScreenshot(MainWindow* window, const QString& dir) {
   QDialog* sheet = CreateNcFormatSheet(window, window->context());
   if (sheet) {
     sheet->show();
@@ -33,6 +34,49 @@ void TakeScreenshots(MainWindow* window, const QString& dir) {
     return;
   }
   QApplication::exit(0);
+}
+
+// The preview's picture: a wider window on the linear feed section, once
+// the sample's run is on show (at most ten seconds later).
+void TakePreviewScreenshot(MainWindow* window, const QString& dir, int waited_ms) {
+  PreviewPane* preview = window->preview();
+  if (waited_ms < 10000 && (preview->busy() || preview->runs_started() == 0)) {
+    QTimer::singleShot(100, window, [window, dir, waited_ms] {
+      TakePreviewScreenshot(window, dir, waited_ms + 100);
+    });
+    return;
+  }
+  QTimer::singleShot(300, window, [window, dir] {
+    // A line of the first cut marked, as a click in the text marks it.
+    window->preview()->nc_view()->ShowLine(13);
+    window->grab().save(dir + QStringLiteral("/preview.png"));
+    TakeSheetScreenshot(window, dir);
+  });
+}
+
+// Saves pictures of the main window, the preview (when it is shown) and
+// the NC format sheet, for the screenshot script, then ends the program.
+void TakeScreenshots(MainWindow* window, const QString& dir) {
+  QDir().mkpath(dir);
+  const bool preview = window->preview_dock()->isVisible();
+  // The main window's picture shows the section view alone, at the size
+  // the window has without the preview.
+  window->preview_dock()->hide();
+  window->resize(800, 600);
+  QTimer::singleShot(300, window, [window, dir, preview] {
+    window->grab().save(dir + QStringLiteral("/main.png"));
+    if (!preview) {
+      TakeSheetScreenshot(window, dir);
+      return;
+    }
+    window->resize(1440, 860);
+    window->ShowSection(static_cast<int>(SectionId::kLinearFeed));
+    window->preview_dock()->show();
+    window->resizeDocks({window->preview_dock()}, {900}, Qt::Horizontal);
+    QComboBox* views = window->preview()->view_chooser();
+    views->setCurrentIndex(views->findText(QStringLiteral("ISO")));
+    QTimer::singleShot(300, window, [window, dir] { TakePreviewScreenshot(window, dir, 0); });
+  });
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ class SettingsStore;
 std::string DictionaryPath(const SettingsStore& settings);
 
 /// Runs the editor; the process exit status.  With TOLVEK_SCREENSHOT_DIR
-/// set, saves main.png (and nc_format.png, the NC format sheet) there once
-/// the window is up, and ends.
+/// set, saves main.png (and preview.png when the preview is shown, and
+/// nc_format.png, the NC format sheet) there once the window is up, and
+/// ends.
 int RunTolvek(int argc, char** argv);
 
 }  // namespace tlv

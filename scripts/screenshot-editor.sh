@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes screenshots of the definition editor under a virtual X server:
 # out/screenshots/main.png (the main window with the sample definition's
-# program start section) and out/screenshots/nc_format.png (the NC format
-# settings sheet).  The editor saves its own windows when
+# program start section), out/screenshots/preview.png (the linear feed
+# section beside the preview of the shipped sample tool path) and
+# out/screenshots/nc_format.png (the NC format settings sheet).  The editor saves its own windows when
 # TOLVEK_SCREENSHOT_DIR is set, then ends.
 #
 # It runs with a settings file of its own (out/screenshots/registry.reg),
@@ -14,7 +15,7 @@ build=${TLV_BUILD_DIR:-$root/build}
 out=${1:-$root/out/screenshots}
 
 cmake -S "$root" -B "$build" -DTLV_WERROR=ON >/dev/null
-cmake --build "$build" --target tolvek dictionary -j2 >/dev/null
+cmake --build "$build" --target tolvek dictionary sample_tool_paths -j2 >/dev/null
 sample=""
 if cmake --build "$build" --target sample_post -j2 >/dev/null 2>&1 &&
    [ -f "$build/bin/samples/mc3axis.tlv" ]; then
@@ -22,23 +23,27 @@ if cmake --build "$build" --target sample_post -j2 >/dev/null 2>&1 &&
 fi
 
 mkdir -p "$out"
-rm -f "$out/main.png" "$out/nc_format.png"
+rm -f "$out/main.png" "$out/preview.png" "$out/nc_format.png"
 cat >"$out/registry.reg" <<REG
 Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]
 "TLVIni"="$build/bin/TOLvek.ini"
 "EditFntName"="IPAGothic"
+"PrmDeleteNullLine"=dword:00000001
+"EditShowPreview"=dword:00000001
 REG
 
 TLV_REGISTRY="$out/registry.reg" TOLVEK_SCREENSHOT_DIR="$out" \
   timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$build/bin/tolvek" ${sample:+"$sample"}
 
-for shot in main.png nc_format.png; do
+shots="main.png nc_format.png"
+[ -n "$sample" ] && shots="$shots preview.png"
+for shot in $shots; do
   if [ ! -s "$out/$shot" ]; then
     echo "screenshot-editor: $out/$shot was not written" >&2
     exit 1
   fi
 done
-echo "screenshot-editor: $out/main.png $out/nc_format.png"
+echo "screenshot-editor: $(for shot in $shots; do printf '%s ' "$out/$shot"; done)"
