@@ -88,7 +88,9 @@ MainWindow::MainWindow(VariableDictionary dict, SettingsStore& settings,
   LoadSection(1);
 }
 
-MainWindow::~MainWindow() = default;
+// The preview pane holds the document's definition by reference: it goes
+// (stopping its runs) before the document does.
+MainWindow::~MainWindow() { delete preview_dock_; }
 
 void MainWindow::BuildPreview() {
   preview_ = new PreviewPane(document_.definition(),

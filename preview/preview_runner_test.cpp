@@ -143,6 +143,35 @@ TEST_F(PreviewRunnerTest, KeepsOnlyTheStartOfALongProgram) {
   EXPECT_EQ(expected.substr(0, r.nc.size()), r.nc);
 }
 
+TEST_F(PreviewRunnerTest, AHugeSampleIsBoundedEverywhere) {
+  // The sample with 80000 more feed moves after its first one: a tool path
+  // too long to place messages in, an NC program over the kept size, and a
+  // warning for every move.
+  std::string text = ReadTestFile(request_.tool_path);
+  const std::size_t first = text.find("_1100\n");
+  ASSERT_NE(first, std::string::npos);
+  std::string moves;
+  for (int i = 0; i < 80000; ++i) {
+    moves += "_1100\n.19=0 G01\n.14=1 800.000\n.512=1 " + std::to_string(i % 100) +
+             ".000\n.513=1 20.000\n.514=1 -0.500\n.801=1 1.000\n";
+  }
+  text.insert(first, moves);
+  ASSERT_GT(text.size(), kMaxLocateToolPathBytes);
+  WriteTestFile(dir_ / "huge.tlvstx", text);
+  request_.tool_path = dir_ / "huge.tlvstx";
+  request_.max_nc_bytes = 64 * 1024;
+  def_.rapid_feed = 500.0;
+  const PreviewResult r = Run();
+  ASSERT_TRUE(r.ok) << r.summary;
+  EXPECT_TRUE(r.nc_truncated);
+  EXPECT_LE(r.nc.size(), request_.max_nc_bytes);
+  EXPECT_GT(r.nc_bytes, 80000u * 4);
+  EXPECT_EQ(r.messages.size(), kMaxPreviewMessages);
+  EXPECT_GT(r.dropped_messages, 0u);
+  for (const PreviewMessage& m : r.messages) EXPECT_EQ(m.nc_line, 0);
+  EXPECT_TRUE(ScratchIsEmpty());
+}
+
 TEST_F(PreviewRunnerTest, FailuresAreMessagesNotCrashes) {
   request_.tlvp_program = dir_ / "no-such-TLVP";
   PreviewResult r = Run();
