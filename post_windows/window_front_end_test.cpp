@@ -55,6 +55,23 @@ TEST(WindowFrontEnd, ChosenByTheUiSettingOnceRegistered) {
   }
 }
 
+TEST(WindowFrontEndDeathTest, WithoutADisplayTheTerminalIsUsedInsteadOfAnAbort) {
+  // Run in a fresh process: this one may have its application already.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+        setenv("TLV_UI", "gui", 1);
+        RegisterWindowFrontEnd();
+        std::unique_ptr<Prompts> prompts = MakePrompts();
+        const bool terminal = dynamic_cast<TerminalPrompts*>(prompts.get()) != nullptr;
+        std::exit(terminal && EnsureWindowApplication() == nullptr ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "no window front end is available");
+}
+
 class WindowRunDialogStepTest : public ::testing::Test {
  protected:
   WindowRunDialogStepTest() : messages_(&log_, nullptr) {
