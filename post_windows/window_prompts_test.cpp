@@ -137,7 +137,7 @@ TEST_F(WindowPromptsTest, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
   request.filters = ParseFileFilters("TLV Files (*.tlv)\n*.tlv\n");
   request.folder = dir.path();
   request.must_exist = true;
-  QString title, folder;
+  QString title, folder, shown_filter;
   QStringList filters;
   QFileDialog::FileMode mode = QFileDialog::AnyFile;
   ModalScript script;
@@ -146,6 +146,9 @@ TEST_F(WindowPromptsTest, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
         title = d->windowTitle();
         folder = d->directory().absolutePath();
         filters = d->nameFilters();
+        if (auto* kinds = d->findChild<QComboBox*>("fileTypeCombo")) {
+          shown_filter = kinds->itemText(0);
+        }
         mode = d->fileMode();
         d->selectFile(QString::fromStdString(dir / "mill.tlv"));
         Accept(d);
@@ -157,6 +160,7 @@ TEST_F(WindowPromptsTest, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
   EXPECT_EQ("TLV ファイルの指定", title.toStdString());
   EXPECT_EQ(dir.path(), folder.toStdString());
   EXPECT_EQ(QStringList{"TLV Files (*.tlv) (*.tlv)"}, filters);
+  EXPECT_EQ("TLV Files (*.tlv)", shown_filter.toStdString());  // the label as it stands
   EXPECT_EQ(QFileDialog::ExistingFile, mode);
 }
 
