@@ -52,16 +52,15 @@ Scaled Scale(double x, int decimals) {
   return s;
 }
 
-// Writes `v` in decimal into `buf` (at least 21 bytes); returns the length.
-int WriteUnsigned(std::uint64_t v, char* buf) {
-  char tmp[24];
-  int n = 0;
+// Writes `v` in decimal so that it ends just before `end`; returns where it
+// starts (at most 20 bytes before `end`).
+char* WriteUnsignedBackwards(std::uint64_t v, char* end) {
+  char* p = end;
   do {
-    tmp[n++] = static_cast<char>('0' + v % 10);
+    *--p = static_cast<char>('0' + v % 10);
     v /= 10;
   } while (v != 0);
-  for (int i = 0; i < n; ++i) buf[i] = tmp[n - 1 - i];
-  return n;
+  return p;
 }
 
 // Appends to a bounded output; bytes beyond the capacity are dropped.
@@ -73,7 +72,14 @@ struct Writer {
     if (len < cap) buf[len++] = c;
   }
   void Put(const char* s, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) Put(s[i]);
+    n = std::min(n, cap - len);
+    std::memcpy(buf + len, s, n);
+    len += n;
+  }
+  void PutZeros(int n) {
+    const std::size_t count = std::min(static_cast<std::size_t>(std::max(n, 0)), cap - len);
+    std::memset(buf + len, '0', count);
+    len += count;
   }
 };
 
@@ -100,13 +106,16 @@ void FormatDigits(double x, const OutputFormat& format, PrintedNumber* out) {
   Scaled s = Scale(x, decimals);
 
   // The digit string D of the rounded, scaled magnitude.
-  char digits[352];
+  char buffer[352];
+  const char* digits = buffer;
   int count;
   if (s.huge) {
-    count = std::snprintf(digits, sizeof digits, "%.0f", s.magnitude);
-    if (count < 0 || count >= static_cast<int>(sizeof digits)) count = 0;
+    count = std::snprintf(buffer, sizeof buffer, "%.0f", s.magnitude);
+    if (count < 0 || count >= static_cast<int>(sizeof buffer)) count = 0;
   } else {
-    count = WriteUnsigned(s.digits, digits);
+    char* const end = buffer + sizeof buffer;
+    digits = WriteUnsignedBackwards(s.digits, end);
+    count = static_cast<int>(end - digits);
   }
   out->quantum = s.huge ? s.magnitude : static_cast<double>(s.digits);
   if (negative) out->quantum = -out->quantum;
@@ -135,8 +144,7 @@ void FormatDigits(double x, const OutputFormat& format, PrintedNumber* out) {
     w.Put('+');
   }
   if (format.leading_zeros) {
-    const int width = std::clamp(format.integer_digits, 0, kMaxIntegerDigits);
-    for (int i = int_len; i < width; ++i) w.Put('0');
+    w.PutZeros(std::clamp(format.integer_digits, 0, kMaxIntegerDigits) - int_len);
   }
   w.Put(int_part, static_cast<std::size_t>(int_len));
   if (decimals > 0) {
@@ -152,7 +160,8 @@ void FormatDigits(double x, const OutputFormat& format, PrintedNumber* out) {
         --total;
       }
     }
-    for (int i = 0; i < total; ++i) w.Put(i < frac_zeros ? '0' : frac[i - frac_zeros]);
+    w.PutZeros(std::min(total, frac_zeros));
+    if (total > frac_zeros) w.Put(frac, static_cast<std::size_t>(total - frac_zeros));
   }
   out->length = static_cast<std::uint8_t>(w.len);
   out->text[w.len] = '\0';

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -135,6 +137,62 @@ TEST(NumberFormat, InlineQuantumAgreesWithTheGeneralOne) {
     for (double x : {coordinate(random), half, std::bit_cast<double>(bits(random))}) {
       ASSERT_TRUE(SameValue(Quantise(x, digits), QuantiseAnyValue(x, digits)))
           << x << " with " << digits;
+    }
+  }
+}
+
+// The digit rules written out plainly with strings, to hold the printer
+// against: scale, round halves up on the magnitude, split, pad, sign,
+// point, trim, cut.
+std::string PlainDigits(double x, const OutputFormat& f) {
+  constexpr double kScale[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  const int decimals = std::clamp(f.decimal_digits, 0, 9);
+  double y = std::isfinite(x) ? std::fabs(x) * kScale[decimals] : 0.0;
+  double whole = std::floor(y);
+  if (y - whole >= 0.5) whole += 1.0;
+  char buf[400];
+  std::snprintf(buf, sizeof buf, "%.0f", whole);
+  std::string d = buf;
+  std::string int_part = "0", frac;
+  if (static_cast<int>(d.size()) > decimals) {
+    int_part = d.substr(0, d.size() - decimals);
+    frac = d.substr(d.size() - decimals);
+  } else {
+    frac = std::string(decimals - d.size(), '0') + d;
+  }
+  std::string text = x < 0 ? "-" : f.plus_sign ? "+" : "";
+  const int width = std::clamp(f.integer_digits, 0, 18);
+  if (f.leading_zeros && static_cast<int>(int_part.size()) < width) {
+    text += std::string(width - int_part.size(), '0');
+  }
+  text += int_part;
+  if (decimals > 0) {
+    if (!f.trailing_zeros) {
+      while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    }
+    text += "." + frac;
+  }
+  return text.substr(0, kMaxNumberText);
+}
+
+TEST(NumberFormat, DigitsFollowThePlainRules) {
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
+  std::uniform_int_distribution<int> small(-2, 12);
+  std::uniform_int_distribution<std::uint64_t> bits;
+  for (int i = 0; i < 100000; ++i) {
+    OutputFormat f;
+    f.decimal_digits = small(random);
+    f.integer_digits = small(random) * 2;
+    f.leading_zeros = (i & 1) != 0;
+    f.trailing_zeros = (i & 2) != 0;
+    f.plus_sign = (i & 4) != 0;
+    const double exact_half = (std::floor(coordinate(random) * 100.0) + 0.5) / 100.0;
+    const double wide = std::ldexp(coordinate(random), small(random) * 6);
+    for (double x : {coordinate(random), exact_half, wide, std::bit_cast<double>(bits(random))}) {
+      ASSERT_EQ(Digits(x, f), PlainDigits(x, f))
+          << x << " decimals " << f.decimal_digits << " width " << f.integer_digits << " switches "
+          << (i & 7);
     }
   }
 }

@@ -86,8 +86,7 @@ SectionExpander::SectionExpander(VariableStore& store, EngineOutput& output)
     : store_(store),
       output_(output),
       conditions_(store, &output),
-      text_buffers_(kMaxSectionNesting + 1),
-      group_buffers_(kMaxSectionNesting + 1) {
+      text_buffers_(kMaxSectionNesting + 1) {
   iret_code_ = "G98";
   rret_code_ = "G99";
 }
@@ -307,6 +306,9 @@ void SectionExpander::Flush(std::string* buf, bool first) {
 bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first) {
   if (begin > end) return false;
   if (begin == end) return true;
+  // The stretch's text is gathered and written at its end, or before a
+  // split marker opens or closes a file (the text before the marker
+  // belongs to the file it ends).
   std::string& buf = text_buffers_[nesting_];
   buf.clear();
   // Variable texts are cut to the size the work buffer of this stretch had:
@@ -317,16 +319,14 @@ bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first)
   while (pos < end) {
     const unsigned char c = At(text_, pos);
     if (IsRef(c)) {
-      Flush(&buf, first);
       if (end - pos < 5) break;  // a cut reference prints nothing
       Reference(pos, c == kForcedRef, first, false, limit, &buf);
       pos += 5;
     } else if (c == kGroupBegin || c == kOptBegin) {
-      Flush(&buf, first);
       const unsigned char closer = c == kGroupBegin ? kGroupEnd : kOptEnd;
       std::size_t close = pos + 1;
       while (close < end && At(text_, close) != closer) close += Step(text_, close, end);
-      ExpandGroup(pos + 1, close, c == kGroupBegin, limit, first);
+      ExpandGroup(pos + 1, close, c == kGroupBegin, limit, first, &buf);
       pos = close < end ? close + 1 : end;
     } else if (c == kDotsComment) {
       while (pos < end && text_[pos] != '\n') ++pos;
@@ -349,7 +349,7 @@ bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first)
 }
 
 bool SectionExpander::ExpandGroup(std::size_t begin, std::size_t end, bool brace,
-                                  std::size_t limit, bool first) {
+                                  std::size_t limit, bool first, std::string* out) {
   // The key is the group's first modal reference; a group without one is
   // always written.
   std::size_t key = end;
@@ -374,14 +374,12 @@ bool SectionExpander::ExpandGroup(std::size_t begin, std::size_t end, bool brace
     if (!due) return false;
   }
 
-  std::string& buf = group_buffers_[nesting_];
-  buf.clear();
+  std::string& buf = *out;
   int visited = 0;
   std::size_t pos = begin;
   while (pos < end) {
     const unsigned char c = At(text_, pos);
     if (c == kModalRef) {
-      Flush(&buf, first);
       if (end - pos < 5) break;
       // In a "[" group the key only decides; it prints nothing.
       if (brace || pos != key) Reference(pos, false, first, true, limit, &buf);
@@ -404,7 +402,6 @@ bool SectionExpander::ExpandGroup(std::size_t begin, std::size_t end, bool brace
     }
     ++visited;
   }
-  Flush(&buf, first);
   return true;
 }
 
@@ -423,6 +420,7 @@ void SectionExpander::Reference(std::size_t pos, bool forced, bool first, bool i
   const std::int32_t id = ReadId(text_, pos + 1);
   suppress_blank_ = false;
   if ((id == kVarSplitStart || id == kVarSplitEnd) && settings_.split_by_code && !first) {
+    Flush(buf, first);
     if (id == kVarSplitStart) {
       output_.StartSplitFile();
     } else {

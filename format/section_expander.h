@@ -81,9 +81,11 @@ class SectionExpander {
   // Each works on text_, positions [begin, end).
   bool ExpandRegion(std::size_t begin, std::size_t end, bool first, int depth);
   bool ExpandText(std::size_t begin, std::size_t end, bool first);
+  /// Writes the group's text (if its key is due) into *out.
   bool ExpandGroup(std::size_t begin, std::size_t end, bool brace, std::size_t limit,
-                   bool first);
-  /// A variable reference at `pos` (marker and id); its text goes to `buf`.
+                   bool first, std::string* out);
+  /// A variable reference at `pos` (marker and id); its text goes to `buf`
+  /// (written out first when the reference is a split marker).
   void Reference(std::size_t pos, bool forced, bool first, bool in_group, std::size_t limit,
                  std::string* buf);
   /// "&" / "$" before a reference at `pos`.
@@ -108,7 +110,6 @@ class SectionExpander {
   int nesting_ = 0;        // sections expanded inside one another
   // Work buffers per section nesting level, reused from record to record.
   std::vector<std::string> text_buffers_;
-  std::vector<std::string> group_buffers_;
   std::string scratch_;
 
   int cycle_return_mode_ = kReturnToInitial;

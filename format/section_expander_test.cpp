@@ -150,6 +150,12 @@ TEST_F(SectionExpanderTest, SplitMarkers) {
   s.split_by_code = true;
   expander_.set_settings(s);
   EXPECT_EQ(Expand("A\n<SPLIT_END><SPLIT_BEGIN>B\n"), "A\n<5001><5000>B\n");
+  // Text gathered before a marker inside a group reaches the file the
+  // marker ends, the rest the next one.
+  Var(14).SetNumber(2.5);
+  EXPECT_EQ(ExpandBytes("A\xFEP" + RefBytes(14) + "Q" + RefBytes(5001) + "R" + RefBytes(5000) +
+                        "\xFD" + "B\n"),
+            "AP2.5Q<5001>R<5000>B\n");
   // The sheet sections write to the first output and never split.
   SetSection(18, "S<SPLIT_BEGIN>\n");
   EXPECT_TRUE(expander_.ExpandSection(18));

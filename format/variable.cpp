@@ -142,10 +142,7 @@ void Variable::SetText(std::string_view text) {
   }
 }
 
-double Variable::GetNumber() {
-  pinned = false;
-  return is_text ? LeadingNumber(slot().text) : slot().value;
-}
+double Variable::TextAsNumber() const { return LeadingNumber(slot().text); }
 
 void Variable::GetText(std::string* out, std::size_t max) {
   pinned = false;
@@ -162,17 +159,6 @@ std::string Variable::GetText(std::size_t max) {
   std::string out;
   GetText(&out, max);
   return out;
-}
-
-void Variable::SetChanged(bool flag) {
-  if (modal && !pinned) changed = flag;
-}
-
-int Variable::IsDueOwn() {
-  pinned = false;
-  if (!has_value) return 0;
-  if (!modal) return 1;
-  return changed ? 1 : 0;
 }
 
 void Variable::Print(std::string* out, std::size_t max) {

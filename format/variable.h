@@ -69,7 +69,10 @@ class Variable {
   void SetText(std::string_view text);
 
   /// The numeric value; a text variable's leading number.  Clears pinned.
-  double GetNumber();
+  double GetNumber() {
+    pinned = false;
+    return is_text ? TextAsNumber() : slot().value;
+  }
   /// The text value (a numeric variable's "%lf" text) appended to `out`,
   /// cut to `max` bytes without splitting a double-byte character.  Clears
   /// pinned.
@@ -78,10 +81,17 @@ class Variable {
   std::string GetText(std::size_t max = 4096);
 
   /// Sets the modal state, only if modal and not pinned.
-  void SetChanged(bool flag);
+  void SetChanged(bool flag) {
+    if (modal && !pinned) changed = flag;
+  }
   /// 0 without a value; 1 when not modal; else the changed flag.  Clears
   /// pinned.  (The user-variable rule lives in VariableStore::IsDue.)
-  int IsDueOwn();
+  int IsDueOwn() {
+    pinned = false;
+    if (!has_value) return 0;
+    if (!modal) return 1;
+    return changed ? 1 : 0;
+  }
 
   /// The modal output rule: appends the printed text (cut to `max` bytes)
   /// and returns true when the variable is due; clears changed when it
@@ -133,6 +143,8 @@ class Variable {
  private:
   /// Runs the format's calculation (if any).
   double Calculate(double v) const;
+  /// The leading number of the text value.
+  double TextAsNumber() const;
   void EnsureCached(ValueSlot& s) const;
   void StoreText(std::string_view text);
   void Print(std::string* out, std::size_t max);
