@@ -58,15 +58,36 @@ PreviewPaths DefaultPreviewPaths(const std::string& dictionary_path,
   return paths;
 }
 
+// What a run gives the pane to show.
+struct PreviewPane::Shown {
+  PreviewResult result;
+  QString nc_text;
+  std::shared_ptr<const NcPath> path;
+};
+
 struct PreviewPane::Job {
   std::uint64_t generation = 0;
   PreviewRequest request;
   std::atomic<bool> cancel{false};
-  PreviewResult result;
-  QString nc_text;
-  std::shared_ptr<const NcPath> path;
+  /// The program shown before its messages were placed; null when none.
+  std::shared_ptr<const Shown> early;
+  std::shared_ptr<const Shown> final;
   QThread* thread = nullptr;
 };
+
+namespace {
+
+// Decoding and reading the path are the slow part of a long program: done
+// on the run's thread, not on the window's.
+std::shared_ptr<PreviewPane::Shown> MakeShown(PreviewResult result) {
+  auto shown = std::make_shared<PreviewPane::Shown>();
+  shown->nc_text = NcDisplayText(result.nc);
+  shown->path = std::make_shared<const NcPath>(ReadNcProgram(result.nc, "preview.nc"));
+  shown->result = std::move(result);
+  return shown;
+}
+
+}  // namespace
 
 PreviewPane::PreviewPane(const PostDefinition& definition, PreviewPaths paths,
                          EditorPrompter& prompter, QWidget* parent)
@@ -220,13 +241,25 @@ void PreviewPane::Start() {
   job->request.tlvp_program = paths_.tlvp_program;
   job->request.dictionary_path = paths_.dictionary_path;
   job->request.user_settings_path = paths_.user_settings_path;
-  job->thread = QThread::create([job] {
-    job->result = RunPreview(job->request, &job->cancel);
-    if (job->result.cancelled) return;
-    // Decoding and reading the path are the slow part of a long program:
-    // done here, not on the window's thread.
-    job->nc_text = NcDisplayText(job->result.nc);
-    job->path = std::make_shared<const NcPath>(ReadNcProgram(job->result.nc, "preview.nc"));
+  Job* raw = job.get();
+  const std::uint64_t generation = job->generation;
+  job->request.on_program = [this, raw, generation](const PreviewResult& early) {
+    raw->early = MakeShown(early);
+    QMetaObject::invokeMethod(
+        this, [this, generation, shown = raw->early] { Show(generation, *shown, false); },
+        Qt::QueuedConnection);
+  };
+  job->thread = QThread::create([raw] {
+    PreviewResult result = RunPreview(raw->request, &raw->cancel);
+    if (result.cancelled) return;
+    if (raw->early) {
+      // Only the messages' lines changed: the program is the one on show.
+      auto shown = std::make_shared<Shown>(*raw->early);
+      shown->result = std::move(result);
+      raw->final = shown;
+    } else {
+      raw->final = MakeShown(std::move(result));
+    }
   });
   connect(job->thread, &QThread::finished, this, [this, job] { Finished(job); });
   running_.push_back(job);
@@ -238,17 +271,25 @@ void PreviewPane::Start() {
 void PreviewPane::Finished(const std::shared_ptr<Job>& job) {
   std::erase(running_, job);
   job->thread->deleteLater();
-  // A newer run has been asked for: this result is stale.
-  if (job->generation != generation_ || job->result.cancelled) return;
+  // Cancelled, or a newer run has been asked for: the result is stale.
+  if (!job->final) return;
+  Show(job->generation, *job->final, job->early != nullptr);
+  Q_EMIT Updated();
+}
 
-  const PreviewResult& r = job->result;
-  nc_view_->SetProgram(job->nc_text);
-  backplot_->SetPath(job->path);
+void PreviewPane::Show(std::uint64_t generation, const Shown& shown, bool program_on_show) {
+  if (generation != generation_) return;
+  const PreviewResult& r = shown.result;
+  if (!program_on_show) {
+    nc_view_->SetProgram(shown.nc_text);
+    backplot_->SetPath(shown.path);
+  }
   run_messages_ = r.messages;
   dropped_messages_ = r.dropped_messages;
   ShowMessages();
-  status_->setText(QString::fromStdString(r.summary));
-  Q_EMIT Updated();
+  QString status = QString::fromStdString(r.summary);
+  if (busy()) status += QStringLiteral(" 警告の行を調べています...");
+  status_->setText(status);
 }
 
 void PreviewPane::ShowCompileError(const QString& section, const QString& message) {

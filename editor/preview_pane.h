@@ -87,8 +87,10 @@ class PreviewPane : public QWidget {
   /// Shows the NC line of a message item, when it has one.
   void ActivateMessage(QListWidgetItem* item);
 
+  struct Shown;
+
  Q_SIGNALS:
-  /// A run's result is on show.
+  /// A run's final result is on show.
   void Updated();
 
  protected:
@@ -101,6 +103,10 @@ class PreviewPane : public QWidget {
   void SampleChosen(int index);
   void Start();
   void Finished(const std::shared_ptr<Job>& job);
+  /// Shows a result of run `generation` unless a newer run was asked for;
+  /// `program_on_show` keeps the NC text and backplot (only the messages
+  /// changed).
+  void Show(std::uint64_t generation, const Shown& shown, bool program_on_show);
   void ShowMessages();
 
   const PostDefinition& definition_;

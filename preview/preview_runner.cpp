@@ -100,6 +100,10 @@ class PreviewRun {
     for (PreviewMessage& m : full.read.messages) result_.messages.push_back(std::move(m));
     result_.dropped_messages = full.read.dropped;
     if (request_.locate_messages && result_.ok && !result_.messages.empty()) {
+      if (request_.on_program) {
+        Summarise();
+        request_.on_program(result_);
+      }
       if (!LocateMessages()) return Cancelled();
     }
     Summarise();
@@ -266,6 +270,9 @@ class PreviewRun {
       return &probes.emplace(k, std::make_pair(count, common)).first->second;
     };
 
+    // The whole tool path is the run already made.
+    probes.emplace(n, std::make_pair(total + static_cast<int>(result_.dropped_messages),
+                                     CommonLineCount(result_.nc, result_.nc)));
     const auto* none = probe(0);
     if (!none) return !stopped;
     int lo = 1;

@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ inline constexpr std::size_t kDefaultMaxNcBytes = 8u << 20;
 inline constexpr std::size_t kMaxLocateToolPathBytes = 4u << 20;
 /// The most extra runs spent placing warnings in the NC text.
 inline constexpr int kMaxLocateRuns = 160;
+
+struct PreviewResult;
 
 struct PreviewRequest {
   /// The definition as it stands in the editor; written to a scratch file,
@@ -62,7 +65,11 @@ struct PreviewRequest {
   /// fewer records (see kMaxLocateToolPathBytes, kMaxLocateRuns).
   bool locate_messages = true;
   /// Placing messages stops after this long; the rest keep line 0.
-  std::chrono::milliseconds locate_budget{std::chrono::seconds(3)};
+  std::chrono::milliseconds locate_budget{std::chrono::seconds(10)};
+  /// Called on the runner's thread with the result as it stands before the
+  /// messages are placed, when placing follows: a caller can show the
+  /// program at once instead of after the extra runs.  May be empty.
+  std::function<void(const PreviewResult&)> on_program;
 };
 
 struct PreviewResult {

@@ -113,7 +113,17 @@ TEST_F(PreviewRunnerTest, ChangedSectionChangesTheProgram) {
 TEST_F(PreviewRunnerTest, WarningsComeBackWithTheirLines) {
   // Every feed of the sample at or above this rate draws a warning.
   def_.rapid_feed = 1000.0;
+  request_.locate_budget = std::chrono::minutes(2);
+  int early_calls = 0;
+  request_.on_program = [&early_calls](const PreviewResult& early) {
+    ++early_calls;
+    EXPECT_TRUE(early.ok);
+    EXPECT_FALSE(early.messages.empty());
+    // Not placed yet.
+    for (const PreviewMessage& m : early.messages) EXPECT_EQ(m.nc_line, 0);
+  };
   const PreviewResult r = Run();
+  EXPECT_EQ(early_calls, 1);
   ASSERT_TRUE(r.ok) << r.summary;
   ASSERT_FALSE(r.messages.empty());
   const std::string warning(
