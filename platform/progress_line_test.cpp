@@ -65,3 +65,58 @@ TEST(ProgressLine, DisabledOrWithoutInputSize) {
 
 }  // namespace
 }  // namespace tlv
+
+namespace tlv {
+namespace {
+
+// A dialog on the terminal of a showing progress line starts on a clean
+// line and the progress line comes back after the answer.
+TEST(ProgressLine, StepsAsideForDialogs) {
+  std::FILE* err = std::tmpfile();
+  std::FILE* in = std::tmpfile();
+  ASSERT_NE(err, nullptr);
+  ASSERT_NE(in, nullptr);
+  std::fputs("\nn\n", in);  // Enter for the message, "n" for the question
+  std::rewind(in);
+  TerminalPrompts terminal(in, err);
+  PromptsBesideProgress prompts(terminal);
+  const auto t0 = ProgressLine::Clock::time_point{} + std::chrono::hours(2);
+  const std::string shown = "\r 50%  2000 records/s";
+  const std::string cleared = "\r" + std::string(20, ' ') + "\r";
+  {
+    ProgressLine line(err, true, t0);
+    EXPECT_EQ(ProgressLine::Active(), &line);
+    // Not showing yet: the dialog alone.
+    prompts.ShowMessage("T", "first");
+    std::string text = Contents(err);
+    EXPECT_EQ(text.find('\r'), std::string::npos) << text;
+    std::fseek(err, 0, SEEK_END);
+    const std::size_t before = text.size();
+
+    line.Update(50, 100, 2000, t0 + milliseconds(1000));
+    EXPECT_FALSE(prompts.AskYesNo("T", "question"));
+    EXPECT_TRUE(line.showing());
+    text = Contents(err).substr(before);
+    std::fseek(err, 0, SEEK_END);
+    ASSERT_EQ(text.substr(0, shown.size() + cleared.size()), shown + cleared) << text;
+    EXPECT_NE(text.find("question"), std::string::npos);
+    ASSERT_GE(text.size(), shown.size());
+    EXPECT_EQ(text.substr(text.size() - shown.size()), shown);
+    // A pause without a showing line writes nothing.
+    line.Clear();
+    const std::size_t after_clear = Contents(err).size();
+    std::fseek(err, 0, SEEK_END);
+    { ProgressPause pause; }
+    EXPECT_EQ(Contents(err).size(), after_clear);
+    std::fseek(err, 0, SEEK_END);
+  }
+  EXPECT_EQ(ProgressLine::Active(), nullptr);
+  // A disabled line is never the active one.
+  ProgressLine off(err, false, t0);
+  EXPECT_EQ(ProgressLine::Active(), nullptr);
+  std::fclose(in);
+  std::fclose(err);
+}
+
+}  // namespace
+}  // namespace tlv

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "definition/definition_file.h"
 #include "definition/post_definition.h"
 #include "definition/variable_dictionary.h"
+#include "platform/progress_line.h"
 #include "platform/text_encoding.h"
 #include "post/record_driver.h"
 #include "post/run_messages.h"
@@ -59,10 +61,19 @@ class PipelineJob : public Job {
     settings.rapid_feed_rate = RapidFeedRate(definition.rapid_feed);
     if (definition.sheet_to_spreadsheet != 0) settings.start_exporter = true;
 
+    // The record loop's progress line steps aside for every dialog of the
+    // job (split file names, user variables).
+    JobServices job_services = services;
+    std::optional<PromptsBesideProgress> prompts;
+    if (services.prompts) {
+      prompts.emplace(*services.prompts);
+      job_services.prompts = &*prompts;
+    }
+
     DriveInputs in;
     in.settings = &settings;
     in.slot_index = slot_index;
-    in.services = &services;
+    in.services = &job_services;
     in.definition = &definition;
     in.dictionary = &dictionary;
     in.procedures = &procedures_;
