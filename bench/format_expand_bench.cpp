@@ -98,6 +98,28 @@ void BM_SetNumberAndPrint(benchmark::State& state) {
 }
 BENCHMARK(BM_SetNumberAndPrint);
 
+// A coordinate word moving every time: the target compared with the
+// tracked position, then the word printed and the position moved.
+void BM_CoordinateWordMove(benchmark::State& state) {
+  Fixture f;
+  const CoordinateWord word = FindCoordinateWord(10);
+  Variable& source = *f.store.Lookup(51);
+  std::string out;
+  out.reserve(64);
+  double x = -100;
+  for (auto _ : state) {
+    source.SetNumber(x);
+    f.store.RecalculateSource(word);
+    f.store.RecalculateSource(word);
+    f.store.AssignCoordinate(word);
+    out.clear();
+    f.store.FormatIfDue(*f.store.Lookup(10), &out, 64);
+    benchmark::DoNotOptimize(out.data());
+    x = x > 100 ? -100 : x + 0.5;
+  }
+}
+BENCHMARK(BM_CoordinateWordMove);
+
 void BM_Condition(benchmark::State& state) {
   Fixture fx;
   fx.store.Lookup(14)->SetNumber(1500);

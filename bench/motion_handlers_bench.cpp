@@ -1,4 +1,4 @@
-// Throughput of the arc, canned-cycle and NURBS handlers on a job's
+// Throughput of the straight-move, arc, canned-cycle and NURBS handlers on a job's
 // machine state, in the steady state of a long tool path.
 #include <benchmark/benchmark.h>
 
@@ -11,6 +11,7 @@
 #include "motion/cycle.h"
 #include "motion/motion_core.h"
 #include "motion/nurbs.h"
+#include "motion/straight_move.h"
 #include "toolpath/tool_path_record.h"
 
 namespace tlv {
@@ -56,6 +57,22 @@ ToolPathRecord Make(std::int32_t kind, std::initializer_list<Item> items) {
   }
   return r;
 }
+
+// A raster feed move (X and Z change, the motion word repeated), with the
+// code table looked up by key (0) or resolved once for the job (1).
+void BM_StraightFeed(benchmark::State& state) {
+  Job job;
+  if (state.range(0) == 1) job.ctx.ResolveCodes();
+  ToolPathRecord r = Make(1100, {{19, 0, "G01"}, {512, 0}, {513, -75}, {514, -8}, {801, 0.065}});
+  double x = -100;
+  for (auto _ : state) {
+    r.slots[2].number = x;
+    r.slots[4].number = -8 + x * 0.01;
+    HandleStraightMove(job.ctx, r, StraightMode::kFeed);
+    x = x > 100 ? -100 : x + 0.5;
+  }
+}
+BENCHMARK(BM_StraightFeed)->Arg(0)->Arg(1);
 
 void BM_Arc(benchmark::State& state) {
   Job job;

@@ -1,6 +1,7 @@
 #include "format/section_expander.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "definition/code_table.h"
@@ -54,10 +55,22 @@ bool IsGroupMarker(unsigned char c) {
   return c == kGroupBegin || c == kGroupEnd || c == kOptBegin || c == kOptEnd;
 }
 
+// The 4-byte little-endian id at `pos` (the caller has checked the length).
 std::int32_t ReadId(std::string_view text, std::size_t pos) {
   std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(At(text, pos + i)) << (8 * i);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&v, text.data() + pos, sizeof v);
+  } else {
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(At(text, pos + i)) << (8 * i);
+  }
   return static_cast<std::int32_t>(v);
+}
+
+// The position of the next line feed at or after `pos`, or `end`.
+std::size_t LineEnd(std::string_view text, std::size_t pos, std::size_t end) {
+  if (pos >= end) return end;
+  const void* lf = std::memchr(text.data() + pos, '\n', end - pos);
+  return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : end;
 }
 
 // How many bytes the marker-aware walk steps over at `pos` (never past
@@ -68,11 +81,7 @@ std::size_t Step(std::string_view text, std::size_t pos, std::size_t end) {
   const unsigned char c = At(text, pos);
   const std::size_t left = end - pos;
   if (IsRef(c)) return std::min<std::size_t>(left, 5);
-  if (c == kCommaComment || c == kDotsComment) {
-    std::size_t p = pos + 1;
-    while (p < end && text[p] != '\n') ++p;
-    return p - pos;
-  }
+  if (c == kCommaComment || c == kDotsComment) return LineEnd(text, pos + 1, end) - pos;
   if (c == kKeyword) return std::min<std::size_t>(left, 2);
   if (IsLead(c)) return std::min<std::size_t>(left, 2);
   return 1;
@@ -329,9 +338,9 @@ bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first)
       ExpandGroup(pos + 1, close, c == kGroupBegin, limit, first, &buf);
       pos = close < end ? close + 1 : end;
     } else if (c == kDotsComment) {
-      while (pos < end && text_[pos] != '\n') ++pos;
+      pos = LineEnd(text_, pos, end);
     } else if (c == kCommaComment) {
-      while (pos < end && text_[pos] != '\n') ++pos;
+      pos = LineEnd(text_, pos, end);
       if (pos < end) ++pos;
     } else if ((c == '&' || c == '$') && end - pos >= 6 && IsRef(At(text_, pos + 1))) {
       ForceOrHold(pos);
@@ -387,9 +396,9 @@ bool SectionExpander::ExpandGroup(std::size_t begin, std::size_t end, bool brace
     } else if (c == kForcedRef) {
       pos += std::min<std::size_t>(end - pos, 5);  // refused in groups by the editor
     } else if (c == kDotsComment) {
-      while (pos < end && text_[pos] != '\n') ++pos;
+      pos = LineEnd(text_, pos, end);
     } else if (c == kCommaComment) {
-      while (pos < end && text_[pos] != '\n') ++pos;
+      pos = LineEnd(text_, pos, end);
       if (pos < end) ++pos;
     } else if ((c == '&' || c == '$') && end - pos >= 6 && At(text_, pos + 1) == kModalRef) {
       ForceOrHold(pos);
