@@ -265,14 +265,21 @@ class PreviewRun {
         stopped = true;
         return nullptr;
       }
-      const int count = static_cast<int>(o.read.messages.size() + o.read.dropped);
-      const int common = o.nc.found ? CommonLineCount(o.nc.bytes, result_.nc) : 0;
+      // Messages are counted as far as they are the full run's: a message
+      // that only a cut tool path draws (at its unfinished end) does not count.
+      int count = 0;
+      while (count < total && static_cast<std::size_t>(count) < o.read.messages.size() &&
+             o.read.messages[static_cast<std::size_t>(count)].text ==
+                 result_.messages[static_cast<std::size_t>(count)].text) {
+        ++count;
+      }
+      // -1: the cut run made no program, so its lines are not known.
+      const int common = o.nc.found ? CommonLineCount(o.nc.bytes, result_.nc) : -1;
       return &probes.emplace(k, std::make_pair(count, common)).first->second;
     };
 
     // The whole tool path is the run already made.
-    probes.emplace(n, std::make_pair(total + static_cast<int>(result_.dropped_messages),
-                                     CommonLineCount(result_.nc, result_.nc)));
+    probes.emplace(n, std::make_pair(total, CommonLineCount(result_.nc, result_.nc)));
     const auto* none = probe(0);
     if (!none) return !stopped;
     int lo = 1;
@@ -297,7 +304,9 @@ class PreviewRun {
       }
       const auto* before = gave_up ? nullptr : probe(a - 1);
       if (!before) break;
-      result_.messages[static_cast<std::size_t>(j)].nc_line = before->second + 1;
+      if (before->second >= 0) {
+        result_.messages[static_cast<std::size_t>(j)].nc_line = before->second + 1;
+      }
       lo = a;
     }
     return !stopped;

@@ -128,7 +128,11 @@ TEST_F(PreviewRunnerTest, WarningsComeBackWithTheirLines) {
   ASSERT_FALSE(r.messages.empty());
   const std::string warning(
       kFeedAboveRapidWarning.substr(0, kFeedAboveRapidWarning.size() - 1));
+  int previous = 0;
   for (const PreviewMessage& m : r.messages) {
+    // Each comes from a later move than the one before.
+    EXPECT_GT(m.nc_line, previous);
+    previous = m.nc_line;
     EXPECT_EQ(m.kind, PreviewMessageKind::kWarning);
     EXPECT_EQ(m.text, warning);
     ASSERT_GT(m.nc_line, 0);
