@@ -237,5 +237,21 @@ TEST_F(SheetDatabaseRun, UnusableDatabaseStillWritesTheProgram) {
   EXPECT_TRUE(FilesIn("target").empty());
 }
 
+TEST_F(SheetDatabaseRun, RemovedTargetLosesNoProgram) {
+  // The registered target was removed from the database since: each row
+  // and the copy say so, and the program is still written.
+  const int line = AddTarget("line one", "target");
+  const int gone = line + 1;
+  DatabaseRunOutcome r = Run("", kSkipDialog, SavePoint(gone, 1, kDbAppend));
+  EXPECT_EQ(0, r.status) << r.out;
+  EXPECT_EQ(ExpectedNc(), r.nc);
+  EXPECT_NE(std::string::npos,
+            r.out.find("工程表マスター " + std::to_string(gone) + " がありません"))
+      << r.out;
+  EXPECT_TRUE(Rows(line).empty());
+  EXPECT_TRUE(Rows(gone).empty());
+  EXPECT_TRUE(FilesIn("target").empty());
+}
+
 }  // namespace
 }  // namespace tlv
