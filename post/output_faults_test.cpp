@@ -203,6 +203,55 @@ TEST_F(OutputFaults, KilledRunLeavesTheOldProgramAndTheNextRunWorks) {
   EXPECT_EQ(std::vector<std::string>{"out.nc"}, Files());
 }
 
+// TLVP writes "SavePath" back into the settings file at every start.  On a
+// full disk that write fails: the run says so, the settings file keeps its
+// bytes, and the job itself still runs.
+TEST_F(OutputFaults, SettingsWriteBackOnAFullDiskIsReported) {
+  JobRunOptions o;
+  o.file_size_limit = kLimit;
+  // A settings file larger than the disk has room for.
+  for (int i = 0; i < 400; ++i) {
+    o.more_keys += "[HKEY_CURRENT_USER\\Software\\Other\\Key" + std::to_string(i) + "]\n\"Value\"=\"" +
+                   std::string(60, 'v') + "\"\n\n";
+  }
+  const TlvpOutcome r = RunJob(Rec(100) + Tool(1, 3), o);
+  const std::string settings = File("registry.reg");
+  ASSERT_GT(settings.size(), static_cast<std::size_t>(kLimit));
+  const std::string message =
+      "Error: SavePath を保存できませんでした(" + Path("registry.reg") + ": File too large)。\n";
+  EXPECT_NE(std::string::npos, r.out.find(message)) << r.out;
+  EXPECT_NE(std::string::npos, r.log.find(message)) << r.log;
+  EXPECT_EQ(0, r.status) << r.out;
+  EXPECT_EQ("%\nT1\nG01X1.\nG01X2.\nG01X3.\nM30\n", r.nc);
+  // The file is the one the test wrote, and no temporary is left beside it.
+  EXPECT_EQ(std::string::npos, settings.find("\"SavePath\"=\"" + dir_.path() + "/\""));
+  EXPECT_EQ(std::vector<std::string>{"out.nc"}, Files());
+
+  // With room on the disk the value is written back.
+  EXPECT_EQ(0, RunJob(Rec(100) + Tool(1, 3)).status);
+  EXPECT_NE(std::string::npos, File("registry.reg").find("\"SavePath\"=\"" + dir_.path() + "/\""));
+}
+
+// Joining the pieces of a tool path ("-mif") on a full disk: the append
+// is undone, the pieces stay, and no job runs on half a tool path.
+TEST_F(OutputFaults, JoiningPiecesOnAFullDiskKeepsThePieces) {
+  std::string piece;
+  for (int i = 4; i <= 3000; ++i) piece += Rec(1100, {".512=1 " + std::to_string(i)});
+  ASSERT_GT(piece.size(), static_cast<std::size_t>(kLimit));
+  WriteTestFile(dir_ / "a.ncl_1", piece);
+  JobRunOptions o;
+  o.file_size_limit = kLimit;
+  o.more_args = "-mif";
+  const std::string head = Rec(100) + Tool(1, 3);
+  const TlvpOutcome r = RunJob(head, o);
+  EXPECT_EQ(1, r.status);
+  EXPECT_NE(std::string::npos, r.out.find("Error: " + Path("a.ncl_1") + " を ")) << r.out;
+  EXPECT_NE(std::string::npos, r.out.find("File too large")) << r.out;
+  EXPECT_EQ(head, File("a.ncl"));
+  EXPECT_EQ(piece, File("a.ncl_1"));
+  EXPECT_EQ(std::vector<std::string>{}, Files());
+}
+
 class JobOutputsLeftovers : public ::testing::Test {
  protected:
   RunLog log_;

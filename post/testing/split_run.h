@@ -28,6 +28,7 @@ struct JobRunOptions {
   std::int64_t file_size_limit = 0;
   /// With file_size_limit: TLVP is killed (SIGXFSZ) at the limit instead.
   bool killed_at_limit = false;
+  std::string more_args;  ///< more command-line tokens, such as "-mif"
 };
 
 class SplitRunTest : public TlvpRunTest {
@@ -61,7 +62,7 @@ class SplitRunTest : public TlvpRunTest {
         "cd '" + dir_.path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY TLV_UI=tty TLV_REGISTRY='" +
         (dir_ / "registry.reg") + "' XDG_DATA_HOME='" + (dir_ / "xdg") + "' '" + kTlvpProgram +
         "' '" + (dir_ / "a.ncl") + "' -tlv '" + (dir_ / "d.tlv") + "' -out '" + (dir_ / o.output) +
-        "' -sgl < answers.txt > stdout.txt 2> stderr.txt";
+        "' -sgl " + o.more_args + " < answers.txt > stdout.txt 2> stderr.txt";
     TlvpOutcome r;
     if (o.file_size_limit > 0) {
       const ChildEnd end = RunCommandWithFileSizeLimit(
