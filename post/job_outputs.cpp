@@ -169,7 +169,7 @@ bool JobOutputs::CommitNc(std::string* err) {
   if (!outputs_.empty()) {  // the sheet file, closed after the program
     OpenFile& f = outputs_.front();
     const int error = f.file->Finish();
-    closed_.push_back({f.path, f.target, f.temp, error});
+    closed_.push_back({f.path, f.target, f.temp, error, true});
     outputs_.clear();
   }
   for (const ClosedFile& c : closed_) {
@@ -189,6 +189,10 @@ bool JobOutputs::CommitNc(std::string* err) {
       AbandonNc();
       return false;
     }
+  }
+  placed_programs_.clear();
+  for (const ClosedFile& c : closed_) {
+    if (!c.sheet) placed_programs_.push_back(c.path);
   }
   closed_.clear();
   closed_names_.clear();

@@ -81,6 +81,10 @@ class JobOutputs : public EngineOutput {
   const std::string& failed_path() const { return failed_path_; }
   /// Closes and removes every unfinished file of the job.
   void AbandonNc();
+  /// The NC and split files (not the sheet file) the last successful
+  /// CommitNc put in place, as the job named them, in the order they were
+  /// closed.
+  const std::vector<std::string>& placed_programs() const { return placed_programs_; }
 
   /// Bytes written to the current NC or split file so far (0 when none).
   std::int64_t WritePosition() const;
@@ -141,6 +145,7 @@ class JobOutputs : public EngineOutput {
     std::string target;
     std::string temp;
     int error = 0;  ///< errno of a failed write, flush or close; 0 when written
+    bool sheet = false;
   };
 
   bool Open(const std::string& path, bool sheet, OpenFile* out, std::string* err);
@@ -154,6 +159,7 @@ class JobOutputs : public EngineOutput {
   std::unordered_set<std::string> closed_names_;
   bool lost_reported_ = false;
   std::string failed_path_;
+  std::vector<std::string> placed_programs_;
 };
 
 /// The temporary name the NC program of `path` is written under.

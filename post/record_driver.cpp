@@ -436,8 +436,9 @@ class Driver {
       return false;
     }
     if (sheet_db_) {
-      // The program reaches the target's folder once it is in place.
-      sheet_db_->CopyProgram(slot_.output_path);
+      // The program, and every split file of it, reaches the target's
+      // folder once it is in place.
+      sheet_db_->CopyPrograms(outputs_.placed_programs());
       settings_.slots[in_.slot_index].database_row = sheet_db_->Close();
     }
     return true;
