@@ -33,8 +33,9 @@ Scaled Scale(double x, int decimals) {
   if (!std::isfinite(x)) return s;
   const double y = std::fabs(x) * kPowersOfTen[decimals];
   if (y < kTwoPow63) {
-    // The common case without a libm call: truncation is floor here.
-    std::uint64_t whole = static_cast<std::uint64_t>(y);
+    // The common case without a libm call: truncation is floor here, and
+    // below 2^63 the signed conversion gives the same integer.
+    std::uint64_t whole = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
     if (y - static_cast<double>(whole) >= 0.5) ++whole;
     s.digits = whole;
     s.magnitude = static_cast<double>(whole);

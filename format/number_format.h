@@ -74,8 +74,9 @@ inline double Quantise(double x, int decimal_digits) {
     const double y = (x < 0 ? -x : x) * kScale[decimal_digits];
     // NaN and infinity fail the comparison and take the general way.
     if (y < kTwoPow63) {
-      // Truncation is floor here; halves round away from zero.
-      std::uint64_t whole = static_cast<std::uint64_t>(y);
+      // Truncation is floor here; halves round away from zero.  Below 2^63
+      // the signed conversion (one instruction) gives the same integer.
+      std::uint64_t whole = static_cast<std::uint64_t>(static_cast<std::int64_t>(y));
       if (y - static_cast<double>(whole) >= 0.5) ++whole;
       const double q = static_cast<double>(whole);
       return x < 0 ? -q : q;

@@ -54,15 +54,11 @@ void Variable::SetFormat(OutputFormat format) {
   memo_valid_ = false;
 }
 
-double Variable::QuantumOf(double v) const {
+double Variable::NewQuantum(double v) const {
   if (calculation_) return Quantise(calculation_->Apply(v), format_.decimal_digits);
-  const ValueSlot& s = slot();
-  if (s.cached && SameBits(v, s.value)) return s.quantum;
-  if (!memo_valid_ || !SameBits(v, memo_value_)) {
-    memo_value_ = v;
-    memo_quantum_ = Quantise(v, format_.decimal_digits);
-    memo_valid_ = true;
-  }
+  memo_value_ = v;
+  memo_quantum_ = Quantise(v, format_.decimal_digits);
+  memo_valid_ = true;
   return memo_quantum_;
 }
 
@@ -130,8 +126,15 @@ void Variable::AddNumber(double d) {
   if (!pinned && modal && QuantumOf(d) != 0) changed = true;
   s.value += d;
   s.cached = false;
-  EnsureCached(s);
-  has_value = !(format_.suppress_zero && s.quantum == 0);
+  // Without a calculation the sum is rounded only when something needs its
+  // quantum (a total added to at every move is seldom printed); a
+  // calculation runs now, as it always has.
+  if (calculation_ || format_.suppress_zero) {
+    EnsureCached(s);
+    has_value = !(format_.suppress_zero && s.quantum == 0);
+  } else {
+    has_value = true;
+  }
 }
 
 void Variable::SetText(std::string_view text) {

@@ -111,7 +111,14 @@ class Variable {
   /// the stored value's quantum and the last one asked for are reused, so
   /// the target and the tracked position compared at every move are each
   /// rounded once.
-  double QuantumOf(double v) const;
+  double QuantumOf(double v) const {
+    if (!calculation_) {
+      const ValueSlot& s = slot();
+      if (s.cached && SameBits(v, s.value)) return s.quantum;
+      if (memo_valid_ && SameBits(v, memo_value_)) return memo_quantum_;
+    }
+    return NewQuantum(v);
+  }
 
   /// If armed: copies the run slot into the sheet slot and disarms.
   void Snapshot();
@@ -145,6 +152,8 @@ class Variable {
   double Calculate(double v) const;
   /// The leading number of the text value.
   double TextAsNumber() const;
+  /// QuantumOf for a value it has not kept.
+  double NewQuantum(double v) const;
   void EnsureCached(ValueSlot& s) const;
   void StoreText(std::string_view text);
   void Print(std::string* out, std::size_t max);

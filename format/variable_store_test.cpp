@@ -82,6 +82,35 @@ TEST(Variable, ReusedQuantumFollowsFormatAndValue) {
   EXPECT_EQ(v.QuantumOf(1.26), 2520);
 }
 
+// A sum rounded only when needed prints, compares and copies as one
+// rounded at every addition.
+TEST(Variable, SumsRoundedWhenNeeded) {
+  Variable v(35, false, OutputFormat::RealPreset());
+  v.SetNumber(0);
+  EXPECT_EQ(Due(v), "0.");
+  for (int i = 0; i < 3; ++i) v.AddNumber(0.0004);  // each too small to count
+  EXPECT_EQ(Due(v), "<not due>");
+  EXPECT_EQ(Always(v), "0.001");
+  v.SetNumber(0.0012);  // the same at output resolution
+  EXPECT_EQ(Due(v), "<not due>");
+  v.AddNumber(1.25);
+  v.CopyRunToSheet();
+  v.use_sheet_slot = true;
+  EXPECT_EQ(Always(v), "1.251");
+  v.use_sheet_slot = false;
+  EXPECT_EQ(v.QuantumOf(v.GetNumber()), 1251);
+
+  OutputFormat suppressed = OutputFormat::RealPreset();
+  suppressed.suppress_zero = true;
+  Variable s(36, false, suppressed);
+  s.SetNumber(0);
+  s.AddNumber(0.0004);
+  EXPECT_FALSE(s.has_value);
+  s.AddNumber(0.0004);
+  EXPECT_TRUE(s.has_value);
+  EXPECT_EQ(Due(s), "0.001");
+}
+
 TEST(Variable, SuppressZero) {
   OutputFormat f = OutputFormat::RealPreset();
   f.suppress_zero = true;
