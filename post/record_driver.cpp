@@ -439,7 +439,14 @@ class Driver {
       // The program, and every split file of it, reaches the target's
       // folder once it is in place.
       sheet_db_->CopyPrograms(outputs_.placed_programs());
-      settings_.slots[in_.slot_index].database_row = sheet_db_->Close();
+      JobSlot& ran = settings_.slots[in_.slot_index];
+      ran.database_row = sheet_db_->Close();
+      // A registered save point goes on after the rows of this run.
+      if (std::string row_err;
+          in_.services->store &&
+          !AdvanceRegisteredRow(in_.services->store, in_.slot_index, ran, &row_err)) {
+        messages_.Both("Warning: 工程ＤＢの行番号を保存できませんでした(" + row_err + ")。\n");
+      }
     }
     return true;
   }

@@ -177,6 +177,17 @@ bool WriteJobSlots(SettingsStore* store, const RunSettings& settings,
   return true;
 }
 
+bool AdvanceRegisteredRow(SettingsStore* store, int slot_index,
+                          const JobSlot& slot, std::string* err) {
+  if (slot_index < 0 || slot_index >= kJobSlotCount || slot.database_target < 0) {
+    return true;
+  }
+  const std::string key = SlotKey(slot_index);
+  if (store->ReadNumber(key, kSlotDbTargetValue) != slot.database_target) return true;
+  if (store->ReadNumber(key, kSlotDbRowValue) == slot.database_row) return true;
+  return store->WriteText(key, kSlotDbRowValue, std::to_string(slot.database_row), err);
+}
+
 void SetDefinitionPath(JobSlot* slot, std::string path) {
   slot->definition_path = std::move(path);
   slot->database_mode = DefinitionUsesDatabase(slot->definition_path);

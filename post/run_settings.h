@@ -132,6 +132,16 @@ inline constexpr std::string_view kSlotDbInsertModeValue = "DBInsertMode";
 bool WriteJobSlots(SettingsStore* store, const RunSettings& settings,
                    std::string* err);
 
+/// After a job that sent its rows to the process database: when the
+/// settings store registers `slot`'s target for slot `slot_index` (its
+/// subkey's "DBTarget"), the registered row counter ("DBRow") becomes
+/// `slot.database_row`, so that the next run on the registered settings
+/// goes on after this run's rows instead of inserting before them.
+/// Nothing is written for a target that is not the registered one.  False
+/// with `err` when the write failed.
+bool AdvanceRegisteredRow(SettingsStore* store, int slot_index,
+                          const JobSlot& slot, std::string* err);
+
 /// Sets the slot's definition path and its database mode from the file.
 void SetDefinitionPath(JobSlot* slot, std::string path);
 

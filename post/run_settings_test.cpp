@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/record_file.h"
 #include "platform/settings_store.h"
 #include "post/testing/temp_folder.h"
@@ -282,6 +284,48 @@ TEST(RunSettings, SlotWithoutStoredSavePointHasNoTarget) {
   // Numbers are read leniently, as every number of the store is.
   EXPECT_EQ(4, s.slots[2].database_target);
   EXPECT_EQ(9, s.slots[2].database_row);
+}
+
+TEST(RunSettings, RowCounterMovesOnOnlyForTheRegisteredTarget) {
+  TempFolder dir;
+  SettingsStore store = LoadStore(dir,
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV]\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet1]\r\n"
+      "\"DBTarget\"=\"4\"\r\n"
+      "\"DBRow\"=\"2\"\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\KESTRA\\TLV\\PSet2]\r\n"
+      "\"Name\"=\"two\"\r\n");
+  const std::string slot1 = std::string(kMainKey) + "\\PSet1";
+  const std::string slot2 = std::string(kMainKey) + "\\PSet2";
+  JobSlot slot;
+  slot.database_target = 4;
+  slot.database_row = 10;
+  std::string err;
+  ASSERT_TRUE(AdvanceRegisteredRow(&store, 0, slot, &err)) << err;
+  // Another slot, or a target chosen in the dialog but not registered,
+  // leaves the stored counters alone.
+  ASSERT_TRUE(AdvanceRegisteredRow(&store, 1, slot, &err)) << err;
+  slot.database_target = 5;
+  slot.database_row = 20;
+  ASSERT_TRUE(AdvanceRegisteredRow(&store, 0, slot, &err)) << err;
+  slot.database_target = -1;
+  ASSERT_TRUE(AdvanceRegisteredRow(&store, 0, slot, &err)) << err;
+  ASSERT_TRUE(AdvanceRegisteredRow(&store, 3, slot, &err)) << err;
+
+  SettingsStore again;
+  ASSERT_TRUE(again.Load(dir / "registry.reg", &err)) << err;
+  EXPECT_EQ("10", again.ReadText(slot1, "DBRow"));
+  EXPECT_EQ("4", again.ReadText(slot1, "DBTarget"));
+  EXPECT_FALSE(again.ReadText(slot2, "DBRow").has_value());
+  EXPECT_EQ("two", again.ReadText(slot2, "Name"));
+
+  // A settings file that cannot be written is reported.
+  std::filesystem::remove(dir / "registry.reg");
+  std::filesystem::create_directory(dir / "registry.reg");
+  slot.database_target = 4;
+  slot.database_row = 11;
+  EXPECT_FALSE(AdvanceRegisteredRow(&again, 0, slot, &err));
+  EXPECT_FALSE(err.empty());
 }
 
 }  // namespace

@@ -106,6 +106,14 @@ class SheetDatabaseRun : public testing::DatabaseRunTest {
            std::to_string(row) + "\"\n\"DBInsertMode\"=\"" + std::to_string(mode) + "\"\n";
   }
 
+  // A value of slot 1 in the settings file as it is now.
+  std::string RegisteredValue(std::string_view name) {
+    SettingsStore store;
+    std::string err;
+    EXPECT_TRUE(store.Load(dir_ / "registry.reg", &err)) << err;
+    return store.ReadText(std::string(kMainKey) + "\\PSet1", name).value_or("<absent>");
+  }
+
   static constexpr const char* kSkipDialog =
       "\"DontShowExecDlg\"=dword:00000001\n\"Item2DBComment1\"=\"1502\"\n";
 };
@@ -153,6 +161,8 @@ TEST_F(SheetDatabaseRun, TargetChosenInTheRunDialogGetsARowPerProcedure) {
   EXPECT_TRUE(next.slots[0].database_mode);
   EXPECT_EQ(line, next.slots[0].database_target);
   EXPECT_EQ(kDbAppend, next.slots[0].database_insert_mode);
+  // Its row counter went on past the eight rows written.
+  EXPECT_EQ(9, next.slots[0].database_row);
 }
 
 TEST_F(SheetDatabaseRun, RegisteredTargetIsUsedWithTheDialogSkipped) {
@@ -184,6 +194,10 @@ TEST_F(SheetDatabaseRun, RegisteredTargetIsUsedWithTheDialogSkipped) {
   }
   EXPECT_EQ("OLD1.NC", TextOf(rows[9][3]));
   EXPECT_EQ("OLD2.NC", TextOf(rows[10][3]));
+  // The registered row counter goes on after this run's rows, so that the
+  // next run does not insert its rows before them.
+  EXPECT_EQ("9", RegisteredValue("DBRow"));
+  EXPECT_EQ("2", RegisteredValue("DBInsertMode"));
 
   // Run again: the program is already in the target's folder.  Skipping is
   // refused without a box; the dialog opens and shows the refusal in its
@@ -251,6 +265,7 @@ TEST_F(SheetDatabaseRun, RemovedTargetLosesNoProgram) {
   EXPECT_TRUE(Rows(line).empty());
   EXPECT_TRUE(Rows(gone).empty());
   EXPECT_TRUE(FilesIn("target").empty());
+  EXPECT_EQ("1", RegisteredValue("DBRow"));  // no row was written
 }
 
 }  // namespace
