@@ -11,8 +11,11 @@
 #include "platform/file_size_limit_for_test.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
+#include "platform/settings_store.h"
 #include "post/job_outputs.h"
 #include "post/run_messages.h"
+#include "post/run_settings.h"
+#include "post/sheet_file.h"
 #include "post/testing/split_run.h"
 
 namespace tlv {
@@ -250,6 +253,39 @@ TEST_F(OutputFaults, JoiningPiecesOnAFullDiskKeepsThePieces) {
   EXPECT_EQ(head, File("a.ncl"));
   EXPECT_EQ(piece, File("a.ncl_1"));
   EXPECT_EQ(std::vector<std::string>{}, Files());
+}
+
+// The other settings TLVP writes back, on a full disk: the job slots the
+// run dialog saves and the sheet's hand-off to the exporter.  Each write
+// fails with its reason for the caller to report, and the file stays.
+TEST(SettingsWriteBackFaults, JobSlotsAndExporterHandOffReportTheFailure) {
+  testing::TempFolder dir;
+  const std::string path = dir / "registry.reg";
+  std::string text = "Windows Registry Editor Version 5.00\n\n[" + std::string(kMainKey) +
+                     "]\n\n[" + std::string(kExporterSettingsKey) + "]\n\"CSVfile\"=\"old.csv\"\n";
+  for (int i = 0; i < 400; ++i) {
+    text += "\n[HKEY_CURRENT_USER\\Software\\Other\\Key" + std::to_string(i) + "]\n\"Value\"=\"" +
+            std::string(60, 'v') + "\"\n";
+  }
+  WriteTestFile(path, text);
+  ASSERT_GT(text.size(), static_cast<std::size_t>(kLimit));
+
+  const ChildEnd end = RunWithFileSizeLimit(kLimit, AtFileSizeLimit::kFailWrite, [&] {
+    SettingsStore store;
+    std::string why;
+    if (!store.Load(path, &why)) return 10;
+    RunSettings settings;
+    if (WriteJobSlots(&store, settings, &why)) return 11;
+    if (why != path + ": File too large") return 12;
+    const HandOffResult handed = HandOffToExporter(&store, "/nc/out.nc.csv");
+    if (handed.written) return 13;
+    if (handed.error != path + ": File too large") return 14;
+    return 0;
+  });
+  ASSERT_TRUE(end.exited) << end.signal;
+  EXPECT_EQ(0, end.status);
+  EXPECT_EQ(text, testing::ReadTestFile(path));
+  EXPECT_EQ(std::vector<std::string>{"registry.reg"}, NamesInFolder(dir.path()));
 }
 
 class JobOutputsLeftovers : public ::testing::Test {
