@@ -315,7 +315,11 @@ bool ReadTag(Reader& in, DefinitionResult* result) {
 }
 
 void NamePath(const std::string& path, DefinitionResult* result) {
-  if (!result->ok() && !path.empty()) result->error = path + ": " + result->error;
+  if (result->ok() || path.empty()) return;
+  // The file layer's own messages already start with the path.
+  const std::string prefix = path + ": ";
+  if (result->error.compare(0, prefix.size(), prefix) == 0) return;
+  result->error = prefix + result->error;
 }
 
 bool FitsStringLimit(const PostDefinition& def, std::string* err) {

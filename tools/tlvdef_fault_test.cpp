@@ -70,6 +70,8 @@ TEST_F(TlvdefFaults, FullDiskFailsTheSaveAndKeepsTheOldFile) {
     const std::string message = Read("stderr");
     EXPECT_NE(std::string::npos, message.find(std::string(c.file) + ": ")) << message;
     EXPECT_NE(std::string::npos, message.find("File too large")) << message;
+    const std::string named = std::string(c.file) + ": ";
+    EXPECT_EQ(message.find(named), message.rfind(named)) << "path said twice: " << message;
     EXPECT_EQ(old_bytes, Read(c.file));
     EXPECT_EQ((std::vector<std::string>{"stderr", "stdout"}),
               NamesInFolder(dir_.path(), {"TOLvek.ini", "base.tlv", c.file}))
