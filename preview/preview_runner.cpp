@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -287,7 +288,15 @@ class PreviewRun {
       if (none->first > j) continue;  // written before any record
       const auto* all = probe(n);
       if (!all || all->first <= j) break;
+      // Narrowed by every cut run made so far (counts grow with k).
       int a = lo, b = n;
+      for (const auto& [k, p] : probes) {
+        if (p.first > j) {
+          b = std::min(b, k);
+        } else {
+          a = std::max(a, k + 1);
+        }
+      }
       bool gave_up = false;
       while (a < b) {
         const int m = a + (b - a) / 2;
