@@ -270,7 +270,7 @@ std::unique_ptr<Prompts> MakePrompts() {
     if (WindowFactory()) {
       if (std::unique_ptr<Prompts> prompts = WindowFactory()()) return prompts;
     }
-    std::fputs("TLV_UI=gui: no window front end is available; using the terminal.\n",
+    std::fputs("no window front end is available; using the terminal.\n",
                stderr);
   }
   return std::make_unique<TerminalPrompts>(stdin, stderr);

@@ -2,7 +2,13 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QGuiApplication>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/prompts.h"
 #include "post/run_dialog.h"
@@ -23,6 +29,36 @@ bool HasDisplay() {
   return !platform.isEmpty() && platform != "xcb" && !platform.startsWith("wayland");
 }
 
+// True when the platform plugin needs a display server (X11 or Wayland).
+bool NeedsDisplayServer() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM").split(':').front();
+  return platform.isEmpty() || platform == "xcb" || platform.startsWith("wayland");
+}
+
+// Qt ends the program when the display server that DISPLAY or
+// WAYLAND_DISPLAY names cannot be reached (a stale DISPLAY over ssh, a
+// server that has gone).  A child process tries the connection first, so a
+// run never dies there and takes the terminal instead.
+bool DisplayServerAnswers() {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    const int null_fd = open("/dev/null", O_WRONLY);
+    if (null_fd >= 0) dup2(null_fd, STDERR_FILENO);
+    int argc = 1;
+    char name[] = "TLVP";
+    char* argv[] = {name, nullptr};
+    { QGuiApplication probe(argc, argv); }
+    _exit(0);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 QApplication* EnsureWindowApplication() {
@@ -31,6 +67,7 @@ QApplication* EnsureWindowApplication() {
   }
   // Without a display, Qt would end the program: fall back instead.
   if (!HasDisplay()) return nullptr;
+  if (NeedsDisplayServer() && !DisplayServerAnswers()) return nullptr;
   static int argc = 1;
   static char name[] = "TLVP";
   static char* argv[] = {name, nullptr};

@@ -72,6 +72,23 @@ TEST(WindowFrontEndDeathTest, WithoutADisplayTheTerminalIsUsedInsteadOfAnAbort) 
       ::testing::ExitedWithCode(0), "no window front end is available");
 }
 
+TEST(WindowFrontEndDeathTest, AnUnreachableDisplayServerGivesTheTerminalInsteadOfAnAbort) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // No X server answers on display 987 on a test machine.
+        setenv("DISPLAY", ":987", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+        setenv("TLV_UI", "gui", 1);
+        RegisterWindowFrontEnd();
+        std::unique_ptr<Prompts> prompts = MakePrompts();
+        const bool terminal = dynamic_cast<TerminalPrompts*>(prompts.get()) != nullptr;
+        std::exit(terminal && EnsureWindowApplication() == nullptr ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "no window front end is available");
+}
+
 class WindowRunDialogStepTest : public ::testing::Test {
  protected:
   WindowRunDialogStepTest() : messages_(&log_, nullptr) {
