@@ -139,6 +139,13 @@ void SettingsStore::LoadFromText(std::string_view bytes, std::string_view name,
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     converted = Utf16LeToUtf8(bytes.substr(2));
     bytes = converted;
+    // A second byte-order mark right after the first is a mark too, not
+    // text of the first line: written back as UTF-8 it would read as a BOM
+    // the next time, and the first line would change its meaning.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+      utf8_bom_ = true;
+      bytes.remove_prefix(3);
+    }
   } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
     utf8_bom_ = true;
     bytes.remove_prefix(3);

@@ -187,6 +187,24 @@ TEST(SettingsStore, ReadsUtf16WithByteOrderMark) {
   EXPECT_EQ(std::string(utf8) + "\"SavePath\"=\"/nc/\"\r\n", written);
 }
 
+TEST(SettingsStore, DoubledByteOrderMarkInUtf16KeepsItsMeaningAcrossARewrite) {
+  // "\uFEFF[K]\n\"A\"=\"1\"\n" in UTF-16LE after its own mark.
+  std::string utf16 = "\xFF\xFE\xFF\xFE";
+  for (char c : std::string("[K]\n\"A\"=\"1\"\n")) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  SettingsStore store;
+  store.LoadFromText(utf16, "wide.reg");
+  EXPECT_TRUE(store.KeyExists("K"));
+  EXPECT_EQ("1", store.ReadText("K", "A"));
+
+  SettingsStore again;
+  again.LoadFromText(store.Serialize(), "again.reg");
+  EXPECT_EQ(store.Serialize(), again.Serialize());
+  EXPECT_EQ("1", again.ReadText("K", "A"));
+}
+
 TEST(SettingsStore, MissingFileIsEmptyAndWriteCreatesIt) {
   TempDirForTest dir;
   std::string path = dir.File("deep/er/registry.reg");
