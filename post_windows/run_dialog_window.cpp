@@ -9,17 +9,15 @@
 #include <QPushButton>
 
 #include "post/run_settings.h"
+#include "post_windows/qt_text.h"
 #include "post_windows/window_prompts.h"
 
 namespace tlv {
 
 namespace {
 
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) { return text.toUtf8().toStdString(); }
+QString Q(std::string_view text) { return ToQString(text); }
+std::string S(const QString& text) { return ToUtf8(text); }
 
 }  // namespace
 

@@ -55,38 +55,35 @@ TEST(WindowFrontEnd, ChosenByTheUiSettingOnceRegistered) {
   }
 }
 
+// In a fresh process (this one may have its application already): asks for
+// windows with the given DISPLAY (nullptr: none) and ends with status 0 when
+// the terminal front end was given instead of an abort.
+[[noreturn]] void ExitZeroWhenTheTerminalIsChosen(const char* display) {
+  if (display) {
+    setenv("DISPLAY", display, 1);
+  } else {
+    unsetenv("DISPLAY");
+  }
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("QT_QPA_PLATFORM");
+  setenv("TLV_UI", "gui", 1);
+  RegisterWindowFrontEnd();
+  std::unique_ptr<Prompts> prompts = MakePrompts();
+  const bool terminal = dynamic_cast<TerminalPrompts*>(prompts.get()) != nullptr;
+  std::exit(terminal && EnsureWindowApplication() == nullptr ? 0 : 1);
+}
+
 TEST(WindowFrontEndDeathTest, WithoutADisplayTheTerminalIsUsedInsteadOfAnAbort) {
-  // Run in a fresh process: this one may have its application already.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        unsetenv("DISPLAY");
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-        setenv("TLV_UI", "gui", 1);
-        RegisterWindowFrontEnd();
-        std::unique_ptr<Prompts> prompts = MakePrompts();
-        const bool terminal = dynamic_cast<TerminalPrompts*>(prompts.get()) != nullptr;
-        std::exit(terminal && EnsureWindowApplication() == nullptr ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "no window front end is available");
+  EXPECT_EXIT(ExitZeroWhenTheTerminalIsChosen(nullptr), ::testing::ExitedWithCode(0),
+              "no window front end is available");
 }
 
 TEST(WindowFrontEndDeathTest, AnUnreachableDisplayServerGivesTheTerminalInsteadOfAnAbort) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        // No X server answers on display 987 on a test machine.
-        setenv("DISPLAY", ":987", 1);
-        unsetenv("WAYLAND_DISPLAY");
-        unsetenv("QT_QPA_PLATFORM");
-        setenv("TLV_UI", "gui", 1);
-        RegisterWindowFrontEnd();
-        std::unique_ptr<Prompts> prompts = MakePrompts();
-        const bool terminal = dynamic_cast<TerminalPrompts*>(prompts.get()) != nullptr;
-        std::exit(terminal && EnsureWindowApplication() == nullptr ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "no window front end is available");
+  // No X server answers on display 987 on a test machine.
+  EXPECT_EXIT(ExitZeroWhenTheTerminalIsChosen(":987"), ::testing::ExitedWithCode(0),
+              "no window front end is available");
 }
 
 class WindowRunDialogStepTest : public ::testing::Test {

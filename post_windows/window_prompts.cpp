@@ -6,16 +6,14 @@
 #include <QMessageBox>
 
 #include "post_windows/prompt_dialogs.h"
+#include "post_windows/qt_text.h"
 
 namespace tlv {
 
 namespace {
 
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) { return text.toUtf8().toStdString(); }
+QString Q(std::string_view text) { return ToQString(text); }
+std::string S(const QString& text) { return ToUtf8(text); }
 
 }  // namespace
 
