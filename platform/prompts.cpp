@@ -255,17 +255,21 @@ void SetWindowPromptsFactory(std::function<std::unique_ptr<Prompts>()> factory) 
   WindowFactory() = std::move(factory);
 }
 
-std::unique_ptr<Prompts> MakePrompts() {
+bool WindowsWanted() {
   const char* ui = std::getenv("TLV_UI");
   std::string_view choice = ui ? ui : "";
-  bool want_window = false;
-  if (EqualsIgnoreCase(choice, "gui")) {
-    want_window = true;
-  } else if (!EqualsIgnoreCase(choice, "tty")) {
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    want_window = WindowFactory() && ((display && *display) || (wayland && *wayland));
-  }
+  if (EqualsIgnoreCase(choice, "gui")) return true;
+  if (EqualsIgnoreCase(choice, "tty")) return false;
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (display && *display) || (wayland && *wayland);
+}
+
+std::unique_ptr<Prompts> MakePrompts() {
+  const char* ui = std::getenv("TLV_UI");
+  const bool forced = ui && EqualsIgnoreCase(ui, "gui");
+  // Unforced, a display alone asks for windows only when they are built in.
+  const bool want_window = WindowsWanted() && (forced || WindowFactory());
   if (want_window) {
     if (WindowFactory()) {
       if (std::unique_ptr<Prompts> prompts = WindowFactory()()) return prompts;

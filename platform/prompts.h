@@ -139,6 +139,10 @@ class TerminalPrompts : public Prompts {
 /// calls the factory when the window front end is chosen.
 void SetWindowPromptsFactory(std::function<std::unique_ptr<Prompts>()> factory);
 
+/// True when this run asks for windows: TLV_UI=gui, or TLV_UI other than
+/// tty and DISPLAY or WAYLAND_DISPLAY set.
+bool WindowsWanted();
+
 /// The front end for this run.  TLV_UI=tty forces the terminal, TLV_UI=gui
 /// the window front end; unset, the window front end is used when it is
 /// built in and DISPLAY or WAYLAND_DISPLAY is set.  When the window front end

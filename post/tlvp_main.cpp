@@ -6,13 +6,16 @@
 #include "post/pipeline_job.h"
 #include "post/run_entry.h"
 #ifdef TLV_TLVP_WITH_QT
-#include "post_windows/window_front_end.h"
+#include <cstdio>
+
+#include "post/window_module.h"
 #endif
 
 int main(int argc, char** argv) {
 #ifdef TLV_TLVP_WITH_QT
   // Offered only: MakePrompts decides by TLV_UI and the display.
-  tlv::RegisterWindowFrontEnd();
+  const std::string why = tlv::LoadWindowModule(tlv::ExecutableDirectory());
+  if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
 #endif
   tlv::SettingsStore store = tlv::SettingsStore::OpenDefault();
   std::unique_ptr<tlv::Prompts> prompts = tlv::MakePrompts();
