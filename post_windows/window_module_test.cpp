@@ -33,6 +33,10 @@ TlvpEnd RunTlvp(const TempFolder& dir, const std::string& ui) {
 }
 
 TEST(WindowModule, LoadedForWindowsAndNeverForTheTerminal) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer runtime's own loader report differs; checked in the normal build.
+  GTEST_SKIP();
+#endif
   TempFolder dir;
   const TlvpEnd terminal = RunTlvp(dir, "tty");
   EXPECT_EQ(1, terminal.status);
