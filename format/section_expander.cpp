@@ -7,6 +7,7 @@
 #include "definition/code_table.h"
 #include "definition/section_table.h"
 #include "format/engine_output.h"
+#include "format/section_text.h"
 #include "format/variable_store.h"
 #include "platform/numbers.h"
 
@@ -14,15 +15,7 @@ namespace tlv {
 
 namespace {
 
-constexpr unsigned char kKeyword = 0xF7;
-constexpr unsigned char kCommaComment = 0xF8;  // comment and its line feed dropped
-constexpr unsigned char kDotsComment = 0xF9;   // comment dropped, line feed kept
-constexpr unsigned char kForcedRef = 0xFA;
-constexpr unsigned char kOptEnd = 0xFB;
-constexpr unsigned char kOptBegin = 0xFC;
-constexpr unsigned char kGroupEnd = 0xFD;
-constexpr unsigned char kGroupBegin = 0xFE;
-constexpr unsigned char kModalRef = 0xFF;
+using namespace section_text;
 
 constexpr int kIf = 1, kThen = 2, kElseIf = 3, kElse = 4, kEndIf = 5;
 
@@ -43,51 +36,9 @@ constexpr std::string_view kNoticeR = "※ 連絡：Ｒ点復帰に設定しま�
 constexpr std::string_view kCaution1 = "※ 注意１：インクリメンタル指令の場合はＲ点復帰は使えません。\n";
 constexpr std::string_view kCaution2 = "※ 注意２：インクリメンタル指令の場合はＲ点復帰は使えません。\n";
 
-unsigned char At(std::string_view text, std::size_t pos) {
-  return static_cast<unsigned char>(text[pos]);
-}
-
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xF6); }
-
-bool IsRef(unsigned char c) { return c == kModalRef || c == kForcedRef; }
-
-bool IsGroupMarker(unsigned char c) {
-  return c == kGroupBegin || c == kGroupEnd || c == kOptBegin || c == kOptEnd;
-}
-
-// The 4-byte little-endian id at `pos` (the caller has checked the length).
-std::int32_t ReadId(std::string_view text, std::size_t pos) {
-  std::uint32_t v = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&v, text.data() + pos, sizeof v);
-  } else {
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(At(text, pos + i)) << (8 * i);
-  }
-  return static_cast<std::int32_t>(v);
-}
-
-// The position of the next line feed at or after `pos`, or `end`.
-std::size_t LineEnd(std::string_view text, std::size_t pos, std::size_t end) {
-  if (pos >= end) return end;
-  const void* lf = std::memchr(text.data() + pos, '\n', end - pos);
-  return lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : end;
-}
-
-// How many bytes the marker-aware walk steps over at `pos` (never past
-// `end`): references are 5 bytes, comments run to their line feed (kept for
-// the next step), a double-byte character is 2.  Markers are tested before
-// lead bytes.
-std::size_t Step(std::string_view text, std::size_t pos, std::size_t end) {
-  const unsigned char c = At(text, pos);
-  const std::size_t left = end - pos;
-  if (IsRef(c)) return std::min<std::size_t>(left, 5);
-  if (c == kCommaComment || c == kDotsComment) return LineEnd(text, pos + 1, end) - pos;
-  if (c == kKeyword) return std::min<std::size_t>(left, 2);
-  if (IsLead(c)) return std::min<std::size_t>(left, 2);
-  return 1;
-}
-
-bool IsNumberStart(char c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
+// Stretches whose steps are kept per section text; a text cut into more
+// (deeply nested conditional blocks) has the others worked out each time.
+constexpr std::size_t kMaxProgramsPerText = 256;
 
 }  // namespace
 
@@ -103,6 +54,10 @@ SectionExpander::SectionExpander(VariableStore& store, EngineOutput& output)
 void SectionExpander::SetCodes(const CodeTable& codes) {
   iret_code_.assign(codes.Text("CYC_IRET"));
   rret_code_.assign(codes.Text("CYC_RRET"));
+  // The kept steps know which literals are return codes.
+  for (WellFormedText& known : well_formed_) {
+    if (known.active == 0) known.ForgetPrograms();
+  }
 }
 
 bool SectionExpander::ExpandSection(int id) {
@@ -116,27 +71,33 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
   // A split marker expands the split-file head from inside another section;
   // a head that splits again would never end.
   if (nesting_ >= kMaxSectionNesting) return false;
-  const WellFormedText* known = KnownWellFormed(text);
+  // Step positions are 32-bit; no definition holds a section anywhere near.
+  if (text.size() > UINT32_MAX) return false;
+  WellFormedText* known = KnownWellFormed(text);
   if (!known) {
     if (!ValidateConditionals(text)) return false;
     known = &RememberWellFormed(text);
   }
   const bool has_keywords = known->has_keywords;
   const std::string_view saved = text_;
+  WellFormedText* const saved_known = current_;
   text_ = text;
+  current_ = known;
+  ++known->active;
   ++nesting_;
   // Without keywords the region walk would find none and expand the whole
   // text as one stretch.
   const bool ok = has_keywords ? ExpandRegion(0, text.size(), first_stream, 0)
                                : ExpandText(0, text.size(), first_stream);
   --nesting_;
+  --known->active;
+  current_ = saved_known;
   text_ = saved;
   return ok;
 }
 
-const SectionExpander::WellFormedText* SectionExpander::KnownWellFormed(
-    std::string_view text) const {
-  for (const WellFormedText& known : well_formed_) {
+SectionExpander::WellFormedText* SectionExpander::KnownWellFormed(std::string_view text) {
+  for (WellFormedText& known : well_formed_) {
     if (known.data == text.data() && known.bytes.size() == text.size() &&
         std::memcmp(known.bytes.data(), text.data(), text.size()) == 0) {
       return &known;
@@ -145,10 +106,16 @@ const SectionExpander::WellFormedText* SectionExpander::KnownWellFormed(
   return nullptr;
 }
 
-const SectionExpander::WellFormedText& SectionExpander::RememberWellFormed(
-    std::string_view text) {
+SectionExpander::WellFormedText& SectionExpander::RememberWellFormed(std::string_view text) {
+  // A slot whose text is being expanded (an outer section of a split-file
+  // head) keeps its steps: they are running.  Nesting is far shallower
+  // than the slots, so a free one is always found.
+  while (well_formed_[next_well_formed_].active > 0) {
+    next_well_formed_ = (next_well_formed_ + 1) % well_formed_.size();
+  }
   WellFormedText& slot = well_formed_[next_well_formed_];
   next_well_formed_ = (next_well_formed_ + 1) % well_formed_.size();
+  slot.ForgetPrograms();
   slot.data = text.data();
   slot.bytes.assign(text.data(), text.size());
   // The same walk as the region expansion: a keyword byte inside a
@@ -320,98 +287,78 @@ bool SectionExpander::ExpandText(std::size_t begin, std::size_t end, bool first)
   // belongs to the file it ends).
   std::string& buf = text_buffers_[nesting_];
   buf.clear();
-  // Variable texts are cut to the size the work buffer of this stretch had:
-  // twice the stretch plus 81 bytes, one of them the terminator.
-  const std::size_t limit = 2 * (end - begin) + 80;
-  int visited = 0;
-  std::size_t pos = begin;
-  while (pos < end) {
-    const unsigned char c = At(text_, pos);
-    if (IsRef(c)) {
-      if (end - pos < 5) break;  // a cut reference prints nothing
-      Reference(pos, c == kForcedRef, first, false, limit, &buf);
-      pos += 5;
-    } else if (c == kGroupBegin || c == kOptBegin) {
-      const unsigned char closer = c == kGroupBegin ? kGroupEnd : kOptEnd;
-      std::size_t close = pos + 1;
-      while (close < end && At(text_, close) != closer) close += Step(text_, close, end);
-      ExpandGroup(pos + 1, close, c == kGroupBegin, limit, first, &buf);
-      pos = close < end ? close + 1 : end;
-    } else if (c == kDotsComment) {
-      pos = LineEnd(text_, pos, end);
-    } else if (c == kCommaComment) {
-      pos = LineEnd(text_, pos, end);
-      if (pos < end) ++pos;
-    } else if ((c == '&' || c == '$') && end - pos >= 6 && IsRef(At(text_, pos + 1))) {
-      ForceOrHold(pos);
-      pos += 6;
-    } else if (c == kKeyword || c == kGroupEnd || c == kOptEnd) {
-      pos += Step(text_, pos, end);  // a stray marker is never text
-    } else {
-      Watch(pos, end, visited);
-      pos += Literal(pos, end, &buf);
-    }
-    ++visited;
-  }
+  StretchProgram uncached;
+  RunStretch(ProgramOf(begin, end, &uncached), first, &buf);
   Flush(&buf, first);
   return true;
 }
 
-bool SectionExpander::ExpandGroup(std::size_t begin, std::size_t end, bool brace,
-                                  std::size_t limit, bool first, std::string* out) {
-  // The key is the group's first modal reference; a group without one is
-  // always written.
-  std::size_t key = end;
-  for (std::size_t p = begin; p < end; p += Step(text_, p, end)) {
-    if (At(text_, p) == kModalRef && end - p >= 5) {
-      key = p;
-      break;
-    }
-  }
-  if (key < end) {
-    const std::int32_t id = ReadId(text_, key + 1);
-    Variable* v = store_.Lookup(id);
-    if (!v) return false;
-    int due;
-    if (CoordinateWord word = FindCoordinateWord(id)) {
-      store_.RecalculateSource(word);
-      Variable* source = store_.Lookup(word.family->sources[word.axis]);
-      due = source ? store_.IsDue(*source) : 0;
-    } else {
-      due = store_.IsDue(*v);
-    }
-    if (!due) return false;
-  }
+void SectionExpander::WellFormedText::ForgetPrograms() {
+  programs.clear();
+  last_key = 0;
+  last_program = nullptr;
+}
 
-  std::string& buf = *out;
-  int visited = 0;
-  std::size_t pos = begin;
-  while (pos < end) {
-    const unsigned char c = At(text_, pos);
-    if (c == kModalRef) {
-      if (end - pos < 5) break;
-      // In a "[" group the key only decides; it prints nothing.
-      if (brace || pos != key) Reference(pos, false, first, true, limit, &buf);
-      pos += 5;
-    } else if (c == kForcedRef) {
-      pos += std::min<std::size_t>(end - pos, 5);  // refused in groups by the editor
-    } else if (c == kDotsComment) {
-      pos = LineEnd(text_, pos, end);
-    } else if (c == kCommaComment) {
-      pos = LineEnd(text_, pos, end);
-      if (pos < end) ++pos;
-    } else if ((c == '&' || c == '$') && end - pos >= 6 && At(text_, pos + 1) == kModalRef) {
-      ForceOrHold(pos);
-      pos += 6;
-    } else if (c >= kKeyword) {
-      ++pos;  // nested groups and keywords are refused by the editor
-    } else {
-      Watch(pos, end, visited);
-      pos += Literal(pos, end, &buf);
+const StretchProgram& SectionExpander::ProgramOf(std::size_t begin, std::size_t end,
+                                                 StretchProgram* uncached) {
+  WellFormedText& known = *current_;
+  const std::uint64_t key = static_cast<std::uint64_t>(begin) << 32 | end;
+  if (known.last_program && known.last_key == key) return *known.last_program;
+  auto it = known.programs.find(key);
+  if (it == known.programs.end()) {
+    const WatchedCodes codes{iret_code_, rret_code_};
+    if (known.programs.size() >= kMaxProgramsPerText) {
+      *uncached = CompileStretch(text_, begin, end, codes);
+      return *uncached;
     }
-    ++visited;
+    it = known.programs.emplace(key, CompileStretch(text_, begin, end, codes)).first;
   }
-  return true;
+  // Elements of the map stay where they are while others are added.
+  known.last_key = key;
+  known.last_program = &it->second;
+  return it->second;
+}
+
+void SectionExpander::RunStretch(const StretchProgram& program, bool first, std::string* buf) {
+  const StretchStep* step = program.steps.data();
+  const StretchStep* const last = step + program.steps.size();
+  for (; step < last; ++step) {
+    switch (step->kind) {
+      case StretchStepKind::kText:
+        buf->append(text_.data() + step->pos, step->length);
+        suppress_blank_ = false;
+        break;
+      case StretchStepKind::kLineFeed:
+      case StretchStepKind::kReturn:
+        Literal(step->pos, step->pos + 1, buf);
+        break;
+      case StretchStepKind::kWatched:
+        Watch(step->pos, step->end, step->visited);
+        Literal(step->pos, step->end, buf);
+        break;
+      case StretchStepKind::kReference:
+        Reference(*step, first, program.limit, buf);
+        break;
+      case StretchStepKind::kForceOrHold:
+        ForceOrHold(step->pos);
+        break;
+      case StretchStepKind::kGroup:
+        if (!GroupDue(*step)) step += step->length;
+        break;
+    }
+  }
+}
+
+bool SectionExpander::GroupDue(const StretchStep& group) {
+  if (!group.has_key) return true;
+  Variable* v = store_.Lookup(group.id);
+  if (!v) return false;
+  if (const CoordinateWord& word = group.word) {
+    store_.RecalculateSource(word);
+    Variable* source = store_.Lookup(word.family->sources[word.axis]);
+    return source && store_.IsDue(*source) != 0;
+  }
+  return store_.IsDue(*v) != 0;
 }
 
 void SectionExpander::ForceOrHold(std::size_t pos) {
@@ -424,9 +371,10 @@ void SectionExpander::ForceOrHold(std::size_t pos) {
   if (FindCoordinateWord(v->number)) v->pinned = true;
 }
 
-void SectionExpander::Reference(std::size_t pos, bool forced, bool first, bool in_group,
-                                std::size_t limit, std::string* buf) {
-  const std::int32_t id = ReadId(text_, pos + 1);
+void SectionExpander::Reference(const StretchStep& step, bool first, std::size_t limit,
+                                std::string* buf) {
+  const std::int32_t id = step.id;
+  const std::size_t pos = step.pos;
   suppress_blank_ = false;
   if ((id == kVarSplitStart || id == kVarSplitEnd) && settings_.split_by_code && !first) {
     Flush(buf, first);
@@ -441,13 +389,13 @@ void SectionExpander::Reference(std::size_t pos, bool forced, bool first, bool i
   if (!v) return;
   const bool positioned = IsPositionedComputedNumber(id);
   if (!positioned) {
-    if (CoordinateWord word = FindCoordinateWord(id)) {
-      store_.RecalculateSource(word);
-      store_.AssignCoordinate(word);
+    if (step.word) {
+      if (!step.key_recalculated) store_.RecalculateSource(step.word);
+      store_.AssignCoordinate(step.word);
     }
-    if (id == kVarCycleReturnCode) CheckCycleReturnCode(in_group);
+    if (id == kVarCycleReturnCode) CheckCycleReturnCode(step.in_group);
   }
-  if (forced) {
+  if (step.forced) {
     store_.FormatAlways(*v, buf, limit);
     v->SetChanged(false);
   } else {

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "format/condition.h"
+#include "format/stretch_program.h"
 
 namespace tlv {
 
@@ -49,7 +51,8 @@ class SectionExpander {
 
   /// The job's sections; must outlive the expander (or be replaced).
   void set_sections(const SectionTable* sections) { sections_ = sections; }
-  /// Takes the texts of CYC_IRET and CYC_RRET from the job's code table.
+  /// Takes the texts of CYC_IRET and CYC_RRET from the job's code table
+  /// (between expansions).
   void SetCodes(const CodeTable& codes);
   void set_settings(const ExpansionSettings& settings) { settings_ = settings; }
 
@@ -81,13 +84,17 @@ class SectionExpander {
   // Each works on text_, positions [begin, end).
   bool ExpandRegion(std::size_t begin, std::size_t end, bool first, int depth);
   bool ExpandText(std::size_t begin, std::size_t end, bool first);
-  /// Writes the group's text (if its key is due) into *out.
-  bool ExpandGroup(std::size_t begin, std::size_t end, bool brace, std::size_t limit,
-                   bool first, std::string* out);
-  /// A variable reference at `pos` (marker and id); its text goes to `buf`
-  /// (written out first when the reference is a split marker).
-  void Reference(std::size_t pos, bool forced, bool first, bool in_group, std::size_t limit,
-                 std::string* buf);
+  /// The steps of text_[begin, end), kept with the section text; worked
+  /// out into *uncached when the text keeps too many already.
+  const StretchProgram& ProgramOf(std::size_t begin, std::size_t end, StretchProgram* uncached);
+  /// Runs the steps of a stretch, its text going to *buf.
+  void RunStretch(const StretchProgram& program, bool first, std::string* buf);
+  /// True when an optional group is written: it has no key, or its key is
+  /// due.
+  bool GroupDue(const StretchStep& group);
+  /// A variable reference; its text goes to `buf` (written out first when
+  /// the reference is a split marker).
+  void Reference(const StretchStep& step, bool first, std::size_t limit, std::string* buf);
   /// "&" / "$" before a reference at `pos`.
   void ForceOrHold(std::size_t pos);
   /// Literal watchers on the byte at `pos`.
@@ -119,18 +126,27 @@ class SectionExpander {
   // expanding the same section again for the next record does not walk it
   // again. A text counts as known only when its bytes equal the copy kept;
   // malformed texts are never kept (their check reports each time).
-  // A known text also remembers whether it holds any keyword at all: a
-  // text without one is a single stretch of text, expanded without
-  // walking it for keywords first.
+  // A known text also remembers whether it holds any keyword at all (a
+  // text without one is a single stretch, expanded without walking it for
+  // keywords first) and the steps of its stretches.
   struct WellFormedText {
     const char* data = nullptr;
     std::string bytes;
     bool has_keywords = true;
+    // Steps by stretch (begin << 32 | end), and the one asked for last.
+    std::unordered_map<std::uint64_t, StretchProgram> programs;
+    std::uint64_t last_key = 0;
+    const StretchProgram* last_program = nullptr;
+    // Expansions of this text under way (a split-file head expands inside
+    // another section); a slot in use is never given to another text.
+    int active = 0;
+    void ForgetPrograms();
   };
-  const WellFormedText* KnownWellFormed(std::string_view text) const;
-  const WellFormedText& RememberWellFormed(std::string_view text);
+  WellFormedText* KnownWellFormed(std::string_view text);
+  WellFormedText& RememberWellFormed(std::string_view text);
   static constexpr std::size_t kWellFormedSlots = 32;
   std::vector<WellFormedText> well_formed_ = std::vector<WellFormedText>(kWellFormedSlots);
+  WellFormedText* current_ = nullptr;  // the text being expanded
   std::size_t next_well_formed_ = 0;
 };
 

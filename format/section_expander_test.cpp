@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "definition/code_table.h"
 #include "format/engine_test_support.h"
 
 namespace tlv {
@@ -332,6 +333,91 @@ TEST_F(SectionExpanderTest, KeywordBytesOutsideKeywords) {
   ASSERT_EQ(buffer, section.data());
   EXPECT_EQ(ExpandAgain(8), "ZW");
   EXPECT_TRUE(last_ok_);
+}
+
+}  // namespace
+}  // namespace tlv
+
+namespace tlv {
+namespace {
+
+// A section's steps are worked out once and run again for every record;
+// what they do must stay what reading the text byte by byte does.
+
+// The key of "{G90X<X>}" is tested before the literal G90 switches the
+// coordinate mode; the word is then recalculated in the new mode, so the
+// group is written but an X that is no move there prints no number.
+TEST_F(SectionExpanderTest, LiteralBeforeAGroupKeyCountsWhenTheWordIsPrinted) {
+  CoordinateSettings c;
+  c.output_setting = 2;  // a literal G90 selects G92-offset coordinates
+  store_.SetCoordinateSettings(c);
+  Var(32).SetNumber(10);
+  Var(51).SetNumber(5);
+  store_.coordinates().mode = kCoordIncremental;
+  store_.coordinates().g92_offset[0] = 5;
+  EXPECT_EQ(Expand("{G90X<X>}\n"), "G90X\n");
+  EXPECT_EQ(store_.coordinates().mode, kCoordOffset);
+  // Plain text before the key changes nothing: the word follows its key.
+  Var(51).SetNumber(7);
+  EXPECT_EQ(Expand("{X<X>}\n"), "X12.\n");
+  EXPECT_EQ(ExpandAgain(), "\n");
+}
+
+// The return codes the literal watchers look for come from the job's code
+// table; steps worked out under the old codes are not reused.
+TEST_F(SectionExpanderTest, NewReturnCodesApplyToSectionsExpandedBefore) {
+  SetSection(8, "G98 G78\n");
+  EXPECT_EQ(ExpandAgain(), "G98 G78\n");
+  EXPECT_EQ(out_.log, "※ 連絡：イニシャル点復帰に設定します。\n");
+  EXPECT_EQ(expander_.cycle_return_mode(), kReturnToInitial);
+  CodeTable codes = CodeTable::Defaults();
+  codes.Set("CYC_IRET", "G77");
+  codes.Set("CYC_RRET", "G78");
+  expander_.SetCodes(codes);
+  out_.log.clear();
+  EXPECT_EQ(ExpandAgain(), "G98 G78\n");
+  EXPECT_EQ(out_.log, "※ 連絡：Ｒ点復帰に設定します。\n");
+  EXPECT_EQ(expander_.cycle_return_mode(), kReturnToR);
+}
+
+// A split file's head expanded from inside a section may bring many other
+// texts along; the outer section's steps, still running, are kept.
+class ManyTextsOutput : public MemoryOutput {
+ public:
+  SectionExpander* expander = nullptr;
+  std::vector<std::string> texts;
+  void StartSplitFile() override {
+    MemoryOutput::StartSplitFile();
+    for (const std::string& t : texts) expander->ExpandCompiled(t, false);
+  }
+};
+
+TEST(SectionExpanderNesting, OuterSectionKeepsItsStepsWhileOthersRun) {
+  VariableDictionary dict = EngineTestDictionary();
+  VariableStore store;
+  BuildVariableTable(dict, VariableSettingTable{}, &store);
+  ManyTextsOutput out;
+  SectionExpander expander(store, out);
+  out.expander = &expander;
+  std::string expected = "A<5000>";
+  for (int i = 0; i < 100; ++i) {
+    out.texts.push_back("t" + std::to_string(i) + "\n");
+    expected += out.texts.back();
+  }
+  store.Lookup(14)->SetNumber(1.5);
+  SectionTable sections = SectionTable::Empty();
+  sections.Find(8)->text = "A" + RefBytes(5000) + "B" + RefBytes(14) + "C\n";
+  expander.set_sections(&sections);
+  ExpansionSettings s;
+  s.split_by_code = true;
+  expander.set_settings(s);
+  EXPECT_TRUE(expander.ExpandSection(8));
+  EXPECT_EQ(out.text_out, expected + "B1.5C\n");
+  // And again, with every text known.
+  out.text_out.clear();
+  store.Lookup(14)->SetNumber(2.5);
+  EXPECT_TRUE(expander.ExpandSection(8));
+  EXPECT_EQ(out.text_out, expected + "B2.5C\n");
 }
 
 }  // namespace
