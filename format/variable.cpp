@@ -87,6 +87,17 @@ void Variable::SetNumber(double v) {
     return;
   }
   ValueSlot& s = slot();
+  // When the changed flag cannot move (it is already up, or the variable is
+  // not modal or is pinned) and the value has no calculation or zero
+  // suppression, nothing needs the new value rounded now: it is rounded
+  // when printed or compared.  A range widened at every move of a pass is
+  // stored this way.
+  if (!calculation_ && !format_.suppress_zero && (changed || pinned || !modal)) {
+    has_value = true;
+    s.value = v;
+    s.cached = false;
+    return;
+  }
   EnsureCached(s);
   // Without a calculation a value stored again (a modal axis or feed
   // repeated record after record) keeps its quantum: QuantumOf reuses it.

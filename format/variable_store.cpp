@@ -47,6 +47,8 @@ Variable* VariableStore::LookupSlow(std::int32_t number) {
 Variable& VariableStore::Put(Variable v) {
   const std::int32_t number = v.number;
   auto [it, inserted] = table_.insert_or_assign(number, std::move(v));
+  // A replaced variable keeps its place in the table.
+  if (inserted) all_.push_back(&it->second);
   if (number >= 0 && number < kIndexedNumbers) {
     if (index_.size() <= static_cast<std::size_t>(number)) index_.resize(number + 1, nullptr);
     index_[number] = &it->second;
@@ -150,20 +152,20 @@ void VariableStore::AssignCoordinate(const CoordinateWord& word) {
 }
 
 void VariableStore::SnapshotAll() {
-  for (auto& [number, v] : table_) v.Snapshot();
+  for (Variable* v : all_) v->Snapshot();
 }
 
 void VariableStore::UseSheetSlotAll(bool use) {
-  for (auto& [number, v] : table_) v.use_sheet_slot = use;
+  for (Variable* v : all_) v->use_sheet_slot = use;
 }
 
 void VariableStore::ArmSnapshotAll() {
-  for (auto& [number, v] : table_) v.snapshot_armed = true;
+  for (Variable* v : all_) v->snapshot_armed = true;
 }
 
 void VariableStore::ResetAtFileHead() {
-  for (auto& [number, v] : table_) {
-    if (v.reset_at_file_head) v.SetChanged(true);
+  for (Variable* v : all_) {
+    if (v->reset_at_file_head) v->SetChanged(true);
   }
 }
 

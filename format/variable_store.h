@@ -136,6 +136,9 @@ class VariableStore {
   void SetPosition(int axis, double value);
 
   std::map<std::int32_t, Variable> table_;
+  // Every variable of the table, for the walks over all of them at each
+  // process end (a vector walks faster than the tree).
+  std::vector<Variable*> all_;
   // Direct index for the small numbers every section uses.
   std::vector<Variable*> index_;
   CoordinateSettings coord_settings_;

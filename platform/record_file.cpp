@@ -173,6 +173,15 @@ bool RecordFile::Fill() {
   return n > 0;
 }
 
+int RecordFile::PeekAfterFill() {
+  if (!open_ || direction_ != Direction::kRead) return -1;
+  if (pos_ == end_ && !Fill()) {
+    eof_ = true;
+    return -1;
+  }
+  return static_cast<unsigned char>(buf_[pos_]);
+}
+
 bool RecordFile::ReadRaw(void* data, size_t count) {
   char* out = static_cast<char*>(data);
   while (count > 0) {

@@ -126,6 +126,16 @@ class RecordFile {
   bool ReadLine(std::string_view* line, size_t max_length = kStringBufferSize,
                 bool* was_cut = nullptr);
 
+  /// The next byte of a read stream without reading it, or -1 at the end of
+  /// the data (eof() is then true) or on a stream that cannot read.  The
+  /// last position (BackToLast) stays where it was.
+  int PeekByte() {
+    if (pos_ < end_ && direction_ == Direction::kRead) {
+      return static_cast<unsigned char>(buf_[pos_]);
+    }
+    return PeekAfterFill();
+  }
+
   /// The byte offset of the next read or write.
   int64_t Tell() const;
   /// Remembers the current position for BackToSaved().
@@ -139,6 +149,7 @@ class RecordFile {
  private:
   void Reset();
   bool Fill();                 // reads more data; false at the end
+  int PeekAfterFill();         // PeekByte with the buffer used up
   bool Seek(int64_t offset);   // to an absolute read or write position
   bool Refuse() {              // an operation the stream cannot do
     failed_ = true;

@@ -265,8 +265,17 @@ TEST(RecordFileTest, PositionsAcrossBufferRefills) {
     size_t saved_index = 0;
     in.SavePosition();
     for (size_t i = 0; i < lines.size(); ++i) {
+      // A look at the next byte reads nothing, whether or not it needs a
+      // refill.
+      ASSERT_EQ(in.PeekByte(), '_');
       ASSERT_TRUE(in.ReadLine(&line));
       ASSERT_EQ(line, lines[i]);
+      if (i % 7 == 0 && i + 1 < lines.size()) {
+        ASSERT_EQ(in.PeekByte(), '_');
+        in.BackToLast();
+        ASSERT_TRUE(in.ReadLine(&line));
+        ASSERT_EQ(line, lines[i]);
+      }
       if (i % 5 == 0) {
         // The same line again after going back to the last position.
         in.BackToLast();
@@ -278,6 +287,8 @@ TEST(RecordFileTest, PositionsAcrossBufferRefills) {
         saved_index = i + 1;
       }
     }
+    EXPECT_EQ(in.PeekByte(), -1);
+    EXPECT_TRUE(in.eof());
     EXPECT_FALSE(in.ReadLine(&line));
     EXPECT_TRUE(in.eof());
     // Back to a saved position from the end: the end-of-file state is cleared.

@@ -112,13 +112,8 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   head.text.clear();
   head.number = 0;
   int count = 1;
-  while (ReadLine(&line, true)) {
-    if (!line.empty() && line[0] == '_') {
-      // The next record's header is read again next time (and counted then).
-      file_.BackToLast();
-      if (last_line_cut_) --cut_lines_;
-      break;
-    }
+  // The record ends before the next header line, which is left unread.
+  while (file_.PeekByte() != '_' && ReadLine(&line, true)) {
     const void* equals = std::memchr(line.data(), '=', line.size());
     if (equals == nullptr) continue;
     ParseField(line, static_cast<size_t>(static_cast<const char*>(equals) - line.data()),
