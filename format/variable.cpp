@@ -75,7 +75,9 @@ void Variable::EnsureCached(ValueSlot& s) const {
 
 void Variable::StoreText(std::string_view text) {
   ValueSlot& s = slot();
-  if (!pinned && modal && text != s.text) changed = true;
+  // The same code stored again at every record leaves the text as it is.
+  if (text == s.text) return;
+  if (!pinned && modal) changed = true;
   s.text.assign(text.data(), text.size());
 }
 

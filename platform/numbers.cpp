@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
@@ -77,23 +78,21 @@ double ParseLeadingDouble(std::string_view text) {
     static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // Digits are counted by where the loops stop, not one by one.
     const char* q = p;
     uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = 0;
-    while (q < end && IsDigit(*q)) {
-      mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-      ++digits;
-      ++q;
+    for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q) {
+      mantissa = mantissa * 10 + d;
     }
+    std::ptrdiff_t digits = q - p;
+    std::ptrdiff_t fraction = 0;
     if (q < end && *q == '.') {
-      ++q;
-      while (q < end && IsDigit(*q)) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-        ++digits;
-        ++fraction;
-        ++q;
+      const char* first = ++q;
+      for (unsigned d; q < end && (d = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q) {
+        mantissa = mantissa * 10 + d;
       }
+      fraction = q - first;
+      digits += fraction;
     }
     bool plain = digits > 0 && digits <= 18 && fraction <= 22 && mantissa <= (uint64_t{1} << 53) &&
                  !(q < end && (*q == 'e' || *q == 'E' || *q == 'x' || *q == 'X'));
