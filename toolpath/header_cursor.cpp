@@ -1,6 +1,10 @@
 #include "toolpath/header_cursor.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 
@@ -12,10 +16,14 @@ HeaderCursor::HeaderCursor(int32_t kind, size_t buffer_size)
   digit_count_ = static_cast<size_t>(r.ptr - digits_);
 }
 
+HeaderCursor::~HeaderCursor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 bool HeaderCursor::Open(const std::string& path) {
-  if (!file_.Open(path, RecordFile::Direction::kRead, RecordFile::Encoding::kToken)) {
-    return false;
-  }
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
   memory_ = false;
   data_ = own_.data();
   size_ = scan_ = 0;
@@ -50,9 +58,17 @@ bool HeaderCursor::Refill(size_t keep) {
     scan_ -= keep;
   }
   const size_t want = own_.size() - kept;
-  const size_t n = file_.ReadBytes(own_.data() + kept, want);
+  size_t n = 0;
+  while (n < want) {
+    const ssize_t got = ::read(fd_, own_.data() + kept + n, want - n);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      end_ = true;
+      break;
+    }
+    n += static_cast<size_t>(got);
+  }
   size_ = kept + n;
-  if (n < want) end_ = true;
   return n > 0;
 }
 
@@ -63,7 +79,10 @@ int HeaderCursor::Matches(size_t at) const {
     if (!end_) return -1;
     return 0;
   }
-  if (std::memcmp(data_ + at + 1, digits_, digit_count_) != 0) return 0;
+  // A few digits: compared in place rather than by a call.
+  for (size_t i = 0; i < digit_count_; ++i) {
+    if (data_[at + 1 + i] != digits_[i]) return 0;
+  }
   if (digits_end == size_) return end_ ? 1 : -1;
   const char c = data_[digits_end];
   if (c == '\n') return 1;

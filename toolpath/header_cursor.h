@@ -9,8 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/record_file.h"
-
 namespace tlv {
 
 /// Answers "where is the next header line of kind K at or after offset P"
@@ -22,12 +20,16 @@ namespace tlv {
 /// the record reader between records is.
 ///
 /// The cursor keeps its own read of the file (or of the same bytes in
-/// memory), a fixed buffer, and the one answer found last.
+/// memory), a fixed buffer, and the one answer found last.  A read error
+/// counts as the end of the data.
 class HeaderCursor {
  public:
   static constexpr int64_t kNone = -1;
 
   explicit HeaderCursor(int32_t kind, size_t buffer_size = 64 * 1024);
+  ~HeaderCursor();
+  HeaderCursor(const HeaderCursor&) = delete;
+  HeaderCursor& operator=(const HeaderCursor&) = delete;
 
   /// Reads the file at `path`; false when it cannot be opened.
   bool Open(const std::string& path);
@@ -52,7 +54,8 @@ class HeaderCursor {
   char digits_[16];
   size_t digit_count_ = 0;
 
-  RecordFile file_;
+  // The file is read straight into own_, without a buffer in between.
+  int fd_ = -1;
   bool memory_ = false;
   std::vector<char> own_;
   const char* data_ = nullptr;
