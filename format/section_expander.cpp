@@ -119,14 +119,23 @@ SectionExpander::WellFormedText& SectionExpander::RememberWellFormed(std::string
   slot.data = text.data();
   slot.bytes.assign(text.data(), text.size());
   // The same walk as the region expansion: a keyword byte inside a
-  // reference, comment or double-byte character is no keyword.
-  slot.has_keywords = false;
-  for (std::size_t pos = 0; pos < text.size(); pos += Step(text, pos, text.size())) {
-    if (At(text, pos) == kKeyword) {
-      slot.has_keywords = true;
-      break;
+  // reference, comment or double-byte character is no keyword.  A region
+  // starts where this walk stands (behind a keyword and its line break)
+  // and ends at a keyword, so walking a region meets exactly the keywords
+  // and group markers of this walk that lie inside it.
+  slot.keywords.clear();
+  slot.group_markers.clear();
+  const std::size_t size = text.size();
+  for (std::size_t pos = 0; pos < size; pos += Step(text, pos, size)) {
+    const unsigned char c = At(text, pos);
+    if (c == kKeyword) {
+      const int code = pos + 1 < size ? At(text, pos + 1) : 0;
+      slot.keywords.push_back({static_cast<std::uint32_t>(pos), code});
+    } else if (IsGroupMarker(c)) {
+      slot.group_markers.push_back(static_cast<std::uint32_t>(pos));
     }
   }
+  slot.has_keywords = !slot.keywords.empty();
   return slot;
 }
 
@@ -202,15 +211,14 @@ bool SectionExpander::ExpandRegion(std::size_t begin, std::size_t end, bool firs
   int state = 0;
   std::size_t text_start = begin;
   std::size_t after_keyword = begin;
-  std::size_t pos = begin;
-  while (pos < end) {
-    if (At(text_, pos) != kKeyword) {
-      pos += Step(text_, pos, end);
-      continue;
-    }
-    if (pos + 1 >= end) break;
-    const std::size_t k = pos;
-    const int code = At(text_, pos + 1);
+  const std::vector<KeywordAt>& keywords = current_->keywords;
+  auto keyword = std::lower_bound(
+      keywords.begin(), keywords.end(), begin,
+      [](const KeywordAt& at, std::size_t pos) { return at.pos < pos; });
+  for (; keyword != keywords.end() && keyword->pos < end; ++keyword) {
+    const std::size_t k = keyword->pos;
+    if (k + 1 >= end) break;
+    const int code = keyword->code;
     if (code < kIf || code > kEndIf) return false;
     // The line break right behind a keyword belongs to the keyword.
     std::size_t next = k + 2;
@@ -229,9 +237,7 @@ bool SectionExpander::ExpandRegion(std::size_t begin, std::size_t end, bool firs
         if (level == 1) {
           if (state == 0) {
             const std::size_t cond = after_keyword;
-            for (std::size_t p = cond; p < k; p += Step(text_, p, k)) {
-              if (IsGroupMarker(At(text_, p))) return false;
-            }
+            if (GroupMarkerIn(cond, k)) return false;
             if (EvaluateCondition(text_.substr(cond, k - cond)) != 0.0) state = 1;
           }
           text_start = next;
@@ -263,7 +269,6 @@ bool SectionExpander::ExpandRegion(std::size_t begin, std::size_t end, bool firs
         break;
     }
     after_keyword = next;
-    pos = next;
   }
   if (level == 0) return ExpandText(after_keyword, end, first);
   // A block left open at the end of the section closes there: its taken
@@ -271,6 +276,12 @@ bool SectionExpander::ExpandRegion(std::size_t begin, std::size_t end, bool firs
   // writes nothing.
   if (state == 1) return ExpandRegion(text_start, end, first, depth + 1);
   return true;
+}
+
+bool SectionExpander::GroupMarkerIn(std::size_t begin, std::size_t end) const {
+  const std::vector<std::uint32_t>& markers = current_->group_markers;
+  auto it = std::lower_bound(markers.begin(), markers.end(), begin);
+  return it != markers.end() && *it < end;
 }
 
 void SectionExpander::Flush(std::string* buf, bool first) {

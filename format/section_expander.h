@@ -84,6 +84,9 @@ class SectionExpander {
   // Each works on text_, positions [begin, end).
   bool ExpandRegion(std::size_t begin, std::size_t end, bool first, int depth);
   bool ExpandText(std::size_t begin, std::size_t end, bool first);
+  /// True when a group marker of the text being expanded lies in
+  /// [begin, end).
+  bool GroupMarkerIn(std::size_t begin, std::size_t end) const;
   /// The steps of text_[begin, end), kept with the section text; worked
   /// out into *uncached when the text keeps too many already.
   const StretchProgram& ProgramOf(std::size_t begin, std::size_t end, StretchProgram* uncached);
@@ -129,10 +132,17 @@ class SectionExpander {
   // A known text also remembers whether it holds any keyword at all (a
   // text without one is a single stretch, expanded without walking it for
   // keywords first) and the steps of its stretches.
+  struct KeywordAt {
+    std::uint32_t pos;
+    int code;  // the byte after the marker; 0 when the text ends first
+  };
   struct WellFormedText {
     const char* data = nullptr;
     std::string bytes;
     bool has_keywords = true;
+    // The keywords and group markers of the marker-aware walk, in order.
+    std::vector<KeywordAt> keywords;
+    std::vector<std::uint32_t> group_markers;
     // Steps by stretch (begin << 32 | end), and the one asked for last.
     std::unordered_map<std::uint64_t, StretchProgram> programs;
     std::uint64_t last_key = 0;
