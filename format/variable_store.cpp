@@ -163,6 +163,20 @@ void VariableStore::ArmSnapshotAll() {
   for (Variable* v : all_) v->snapshot_armed = true;
 }
 
+void VariableStore::BeginSheetItem(bool snapshot) {
+  for (Variable* v : all_) {
+    if (snapshot) v->Snapshot();
+    v->use_sheet_slot = true;
+  }
+}
+
+void VariableStore::EndSheetItem() {
+  for (Variable* v : all_) {
+    v->use_sheet_slot = false;
+    v->snapshot_armed = true;
+  }
+}
+
 void VariableStore::ResetAtFileHead() {
   for (Variable* v : all_) {
     if (v->reset_at_file_head) v->SetChanged(true);

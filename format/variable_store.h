@@ -118,6 +118,12 @@ class VariableStore {
   void UseSheetSlotAll(bool use);
   /// Arms every variable for the next snapshot.
   void ArmSnapshotAll();
+  /// The start of a process-sheet item in one walk: SnapshotAll when
+  /// `snapshot`, then UseSheetSlotAll(true).
+  void BeginSheetItem(bool snapshot);
+  /// The end of a process-sheet item in one walk: UseSheetSlotAll(false),
+  /// then ArmSnapshotAll.
+  void EndSheetItem();
   /// Marks changed every variable that repeats at the head of a file.
   void ResetAtFileHead();
 

@@ -124,10 +124,7 @@ class Driver {
       split.output_path = slot_.output_path;
       split.prompts = in.services->prompts;
       split.messages = &messages_;
-      split.sheet_item = [this] {
-        vars().SnapshotAll();
-        SheetItem(false);
-      };
+      split.sheet_item = [this] { SheetItem(false, true); };
       splitter_ = std::make_unique<FileSplitter>(std::move(split));
       split_ = splitter_.get();
     }
@@ -365,20 +362,19 @@ class Driver {
     ctx_.tape_at_process_end = ctx_.tape_position;
   }
 
-  // One process-sheet item from the sheet slots of the variables.
-  void SheetItem(bool clear_tape) {
-    vars().UseSheetSlotAll(true);
+  // One process-sheet item from the sheet slots of the variables, taken
+  // from the run slots first when `snapshot`.
+  void SheetItem(bool clear_tape, bool snapshot) {
+    vars().BeginSheetItem(snapshot);
     if (clear_tape) StoreNumber(ctx_, kVarTapeLength, 0.0);
     if (sheet_) sheet_->Item();
-    vars().UseSheetSlotAll(false);
-    vars().ArmSnapshotAll();
+    vars().EndSheetItem();
   }
 
   void SheetPointAtProcessEnd() {
     switch (ctx_.sheet_unit) {
       case kSheetPerProcedure:
-        vars().SnapshotAll();
-        SheetItem(false);
+        SheetItem(false, true);
         break;
       case kSheetPerTool:
       case kSheetPerToolPath:
@@ -391,14 +387,14 @@ class Driver {
 
   void SheetPointAtToolChange() {
     if (ctx_.sheet_unit == kSheetPerTool && ctx_.tool_seen) {
-      SheetItem(false);
+      SheetItem(false, false);
       ClearUnit(ctx_);
     }
   }
 
   void SheetPointAtToolPathEnd() {
     if (ctx_.sheet_unit == kSheetPerToolPath) {
-      SheetItem(false);
+      SheetItem(false, false);
       ClearUnit(ctx_);
     }
   }
@@ -407,8 +403,7 @@ class Driver {
     Expand(kProgramEndSection);
     if (ctx_.tool_seen &&
         (ctx_.sheet_unit == kSheetPerTool || ctx_.sheet_unit == kSheetPerFile)) {
-      vars().SnapshotAll();
-      SheetItem(true);
+      SheetItem(true, true);
     }
     if (ctx_.sheet_to_file() && sheet_) {
       const RunTotals& t = ctx_.totals;
