@@ -179,14 +179,14 @@ TEST_F(RunDialogWindowTest, PickersPutTheChosenFilesIntoTheSlot) {
         def_title = d->windowTitle();
         def_folder = d->directory().absolutePath();
         def_filters = d->nameFilters();
-        d->selectFile(QString::fromStdString(dir_ / "defs/db.tlv"));
+        ChooseFile(d, QString::fromStdString(dir_ / "defs/db.tlv"));
         Accept(d);
       })
       .Then<QFileDialog>([&](QFileDialog* d) {
         out_title = d->windowTitle();
         out_folder = d->directory().absolutePath();
         out_filters = d->nameFilters();
-        d->selectFile("second");
+        ChooseFile(d, "second");
         Accept(d);
       });
   Click(w, kDefinitionPicker);

@@ -150,7 +150,7 @@ TEST_F(WindowPromptsTest, OpenFileDialogStartsWhereAskedAndReturnsTheChoice) {
           shown_filter = kinds->itemText(0);
         }
         mode = d->fileMode();
-        d->selectFile(QString::fromStdString(dir / "mill.tlv"));
+        ChooseFile(d, QString::fromStdString(dir / "mill.tlv"));
         Accept(d);
       })
       .Then<QFileDialog>([](QFileDialog* d) { d->reject(); });
@@ -180,11 +180,11 @@ TEST_F(WindowPromptsTest, SaveFileDialogAddsExtensionAndConfirmsOverwrite) {
   script
       .Then<QFileDialog>([&](QFileDialog* d) {
         initial = d->findChild<QLineEdit*>("fileNameEdit")->text();
-        d->selectFile("next");
+        ChooseFile(d, "next");
         Accept(d);
       })
       .Then<QFileDialog>([](QFileDialog* d) {
-        d->selectFile("old.ncd");
+        ChooseFile(d, "old.ncd");
         Accept(d);  // asks before overwriting
       })
       .Then<QMessageBox>([&](QMessageBox* box) {
