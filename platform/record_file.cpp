@@ -359,7 +359,7 @@ bool RecordFile::ReadString(std::string* value) {
   return true;
 }
 
-bool RecordFile::ReadLine(std::string_view* line, size_t max_length, bool* was_cut) {
+bool RecordFile::ReadLineSlow(std::string_view* line, size_t max_length, bool* was_cut) {
   if (was_cut) *was_cut = false;
   *line = {};
   if (!open_ || direction_ != Direction::kRead) {

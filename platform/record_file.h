@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -124,7 +125,25 @@ class RecordFile {
   /// last position is the start of the line, so BackToLast() makes the same
   /// line read again.
   bool ReadLine(std::string_view* line, size_t max_length = kStringBufferSize,
-                bool* was_cut = nullptr);
+                bool* was_cut = nullptr) {
+    // The usual case, kept inline: the whole line, not too long, lies in
+    // the buffer.
+    if (direction_ == Direction::kRead && pos_ < end_) {
+      const char* p = buf_ + pos_;
+      if (const void* lf = std::memchr(p, '\n', end_ - pos_)) {
+        size_t length = static_cast<size_t>(static_cast<const char*>(lf) - p);
+        if (length <= max_length && length <= kStringBufferSize) {
+          last_ = base_ + static_cast<int64_t>(pos_);
+          pos_ += length + 1;
+          if (length > 0 && p[length - 1] == '\r') --length;
+          if (was_cut) *was_cut = false;
+          *line = std::string_view(p, length);
+          return true;
+        }
+      }
+    }
+    return ReadLineSlow(line, max_length, was_cut);
+  }
 
   /// The next byte of a read stream without reading it, or -1 at the end of
   /// the data (eof() is then true) or on a stream that cannot read.  The
@@ -150,6 +169,7 @@ class RecordFile {
   void Reset();
   bool Fill();                 // reads more data; false at the end
   int PeekAfterFill();         // PeekByte with the buffer used up
+  bool ReadLineSlow(std::string_view* line, size_t max_length, bool* was_cut);
   bool Seek(int64_t offset);   // to an absolute read or write position
   bool Refuse() {              // an operation the stream cannot do
     failed_ = true;
