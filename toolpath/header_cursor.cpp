@@ -10,41 +10,60 @@
 
 namespace tlv {
 
-HeaderCursor::HeaderCursor(int32_t kind, size_t buffer_size)
-    : kind_(kind), own_(std::max<size_t>(buffer_size, 32)) {
-  auto r = std::to_chars(digits_, digits_ + sizeof digits_, kind);
-  digit_count_ = static_cast<size_t>(r.ptr - digits_);
+HeaderCursor::HeaderCursor(int32_t kind, size_t buffer_size, size_t max_kept)
+    : max_kept_(std::max<size_t>(max_kept, 1)), own_(std::max<size_t>(buffer_size, 32)) {
+  Watch(kind);
 }
 
 HeaderCursor::~HeaderCursor() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool HeaderCursor::Open(const std::string& path) {
+bool HeaderCursor::Open(const std::string& path, int64_t start) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
-  memory_ = false;
+  start = std::max<int64_t>(start, 0);
+  if (start > 0 && ::lseek(fd_, start, SEEK_SET) != start) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
   data_ = own_.data();
   size_ = scan_ = 0;
-  base_ = 0;
+  base_ = start;
   line_start_ = true;
   end_ = exhausted_ = false;
-  found_ = kNone;
   return true;
 }
 
-bool HeaderCursor::OpenMemory(std::string_view bytes) {
-  memory_ = true;
+bool HeaderCursor::OpenMemory(std::string_view bytes, int64_t start) {
   data_ = bytes.data();
   size_ = bytes.size();
-  scan_ = 0;
+  scan_ = static_cast<size_t>(std::clamp<int64_t>(start, 0, static_cast<int64_t>(size_)));
   base_ = 0;
   line_start_ = true;
   end_ = true;
   exhausted_ = false;
-  found_ = kNone;
   return true;
+}
+
+bool HeaderCursor::Watch(int32_t kind) {
+  if (Find(kind)) return true;
+  if (asked_ || kinds_.size() == kMaxKinds) return false;
+  Kind k;
+  k.kind = kind;
+  auto r = std::to_chars(k.digits, k.digits + sizeof k.digits, kind);
+  k.digit_count = static_cast<size_t>(r.ptr - k.digits);
+  kinds_.push_back(std::move(k));
+  return true;
+}
+
+const HeaderCursor::Kind* HeaderCursor::Find(int32_t kind) const {
+  for (const Kind& k : kinds_) {
+    if (k.kind == kind) return &k;
+  }
+  return nullptr;
 }
 
 bool HeaderCursor::Refill(size_t keep) {
@@ -72,28 +91,39 @@ bool HeaderCursor::Refill(size_t keep) {
   return n > 0;
 }
 
-int HeaderCursor::Matches(size_t at) const {
+HeaderCursor::Kind* HeaderCursor::KindAt(size_t at, bool* more) {
   // "_", the digits, then LF, CR LF, or CR or nothing at the end.
-  const size_t digits_end = at + 1 + digit_count_;
-  if (digits_end > size_) {
-    if (!end_) return -1;
-    return 0;
+  *more = false;
+  size_t digits_end = at + 1;
+  while (digits_end < size_ && digits_end - at <= sizeof Kind::digits &&
+         ((data_[digits_end] >= '0' && data_[digits_end] <= '9') || data_[digits_end] == '-')) {
+    ++digits_end;
   }
-  // A few digits: compared in place rather than by a call.
-  for (size_t i = 0; i < digit_count_; ++i) {
-    if (data_[at + 1 + i] != digits_[i]) return 0;
+  if (digits_end == size_ && !end_) {
+    *more = true;
+    return nullptr;
   }
-  if (digits_end == size_) return end_ ? 1 : -1;
-  const char c = data_[digits_end];
-  if (c == '\n') return 1;
-  if (c != '\r') return 0;
-  if (digits_end + 1 == size_) return end_ ? 1 : -1;
-  return data_[digits_end + 1] == '\n' ? 1 : 0;
+  if (digits_end < size_) {
+    const char c = data_[digits_end];
+    if (c == '\r') {
+      if (digits_end + 1 == size_ && !end_) {
+        *more = true;
+        return nullptr;
+      }
+      if (digits_end + 1 < size_ && data_[digits_end + 1] != '\n') return nullptr;
+    } else if (c != '\n') {
+      return nullptr;
+    }
+  }
+  const size_t count = digits_end - at - 1;
+  for (Kind& k : kinds_) {
+    if (k.digit_count == count && std::memcmp(data_ + at + 1, k.digits, count) == 0) return &k;
+  }
+  return nullptr;
 }
 
-int64_t HeaderCursor::NextAtOrAfter(int64_t offset) {
-  if (found_ != kNone && found_ >= offset) return found_;
-  if (exhausted_) return kNone;
+bool HeaderCursor::ScanToNextHeader() {
+  if (exhausted_) return false;
   for (;;) {
     const void* hit =
         scan_ < size_ ? std::memchr(data_ + scan_, '_', size_ - scan_) : nullptr;
@@ -103,28 +133,49 @@ int64_t HeaderCursor::NextAtOrAfter(int64_t offset) {
       scan_ = size_;
       if (!Refill(size_)) {
         exhausted_ = true;
-        return kNone;
+        return false;
       }
       continue;
     }
     const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - data_);
     const bool at_line_start = at == 0 ? line_start_ : data_[at - 1] == '\n';
-    if (!at_line_start || base_ + static_cast<int64_t>(at) < offset) {
+    if (!at_line_start) {
       scan_ = at + 1;
       continue;
     }
-    const int match = Matches(at);
-    if (match < 0) {
+    bool more = false;
+    Kind* kind = KindAt(at, &more);
+    if (more) {
       // The header runs past the buffer: read on, keeping it whole.
       scan_ = at;
       if (!Refill(at)) end_ = true;
       continue;
     }
     scan_ = at + 1;
-    if (match == 1) {
-      found_ = base_ + static_cast<int64_t>(at);
-      return found_;
+    // A kind that dropped a header keeps nothing after it: what it kept
+    // must be every header of the kind up to its last one.
+    if (kind == nullptr || kind->dropped) continue;
+    // No question will go back before the latest one.
+    while (!kind->found.empty() && kind->found.front() < last_offset_) kind->found.pop_front();
+    if (kind->found.size() < max_kept_) {
+      kind->found.push_back(base_ + static_cast<int64_t>(at));
+    } else {
+      kind->dropped = true;
     }
+    return true;
+  }
+}
+
+int64_t HeaderCursor::NextAtOrAfter(int32_t kind, int64_t offset) {
+  asked_ = true;
+  last_offset_ = std::max(last_offset_, offset);
+  Kind* k = Find(kind);
+  if (k == nullptr) return kUnknown;
+  for (;;) {
+    while (!k->found.empty() && k->found.front() < offset) k->found.pop_front();
+    if (!k->found.empty()) return k->found.front();
+    if (k->dropped) return kUnknown;
+    if (!ScanToNextHeader()) return kNone;
   }
 }
 

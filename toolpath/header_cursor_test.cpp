@@ -99,6 +99,63 @@ TEST_F(HeaderCursorTest, SameAnswersAsReadingLineByLine) {
   CheckEveryLine(std::string(40, '_') + "\n_1\n");
 }
 
+// One cursor watching several kinds, asked about each of them at every
+// line start in turn, answers as the plain search does.  With room for only
+// a few kept headers per kind a kind may answer "unknown" once it had to
+// drop one, but never a wrong place.
+TEST_F(HeaderCursorTest, SeveralKindsFromOneRead) {
+  const std::vector<Line> lines = Lines(kTricky);
+  const std::string path = Write(kTricky);
+  const int32_t kinds[] = {1500, 200, 150};
+  for (size_t kept : {size_t{1}, size_t{2}, size_t{1} << 16}) {
+    for (size_t buffer : {size_t{32}, size_t{41}, size_t{65536}}) {
+      for (bool memory : {true, false}) {
+        HeaderCursor cursor(1500, buffer, kept);
+        ASSERT_TRUE(cursor.Watch(200));
+        ASSERT_TRUE(cursor.Watch(150));
+        ASSERT_TRUE(memory ? cursor.OpenMemory(kTricky) : cursor.Open(path));
+        int unknown = 0;
+        for (const Line& line : lines) {
+          for (int32_t kind : kinds) {
+            const int64_t got = cursor.NextAtOrAfter(kind, line.offset);
+            if (got == HeaderCursor::kUnknown && kept < 16) {
+              ++unknown;
+              continue;
+            }
+            ASSERT_EQ(got, Expected(lines, kind, line.offset))
+                << kind << " at " << line.offset << " kept " << kept << " buffer " << buffer;
+          }
+        }
+        if (kept > 16) {
+          EXPECT_EQ(unknown, 0);
+        }
+        // Kinds are fixed once a question was asked.
+        EXPECT_FALSE(cursor.Watch(1));
+        EXPECT_TRUE(cursor.Watch(200));
+      }
+    }
+  }
+}
+
+// A cursor opened where the reader stands answers from there on.
+TEST_F(HeaderCursorTest, StartingInTheMiddle) {
+  const std::vector<Line> lines = Lines(kTricky);
+  const std::string path = Write(kTricky);
+  for (size_t from = 0; from < lines.size(); from += 3) {
+    for (bool memory : {true, false}) {
+      HeaderCursor cursor(1500, 32);
+      ASSERT_TRUE(cursor.Watch(200));
+      const int64_t start = lines[from].offset;
+      ASSERT_TRUE(memory ? cursor.OpenMemory(kTricky, start) : cursor.Open(path, start));
+      for (size_t i = from; i < lines.size(); ++i) {
+        ASSERT_EQ(cursor.NextAtOrAfter(200, lines[i].offset), Expected(lines, 200, lines[i].offset));
+        ASSERT_EQ(cursor.NextAtOrAfter(1500, lines[i].offset),
+                  Expected(lines, 1500, lines[i].offset));
+      }
+    }
+  }
+}
+
 TEST_F(HeaderCursorTest, SkippingAheadWithoutAskingInBetween) {
   const std::vector<Line> lines = Lines(kTricky);
   HeaderCursor cursor(1500, 32);

@@ -69,7 +69,8 @@ void ParseFieldLine(std::string_view line, RecordField* field) {
 
 bool ToolPathReader::Open(const std::string& path) {
   cut_lines_ = 0;
-  cursors_.clear();
+  shared_cursor_.reset();
+  own_cursors_.clear();
   cursors_failed_ = false;
   from_memory_ = false;
   return file_.Open(path, RecordFile::Direction::kRead, RecordFile::Encoding::kToken);
@@ -77,7 +78,8 @@ bool ToolPathReader::Open(const std::string& path) {
 
 bool ToolPathReader::OpenMemory(std::string_view text) {
   cut_lines_ = 0;
-  cursors_.clear();
+  shared_cursor_.reset();
+  own_cursors_.clear();
   cursors_failed_ = false;
   from_memory_ = true;
   memory_ = text;
@@ -86,7 +88,8 @@ bool ToolPathReader::OpenMemory(std::string_view text) {
 
 void ToolPathReader::Close() {
   file_.Close();
-  cursors_.clear();
+  shared_cursor_.reset();
+  own_cursors_.clear();
 }
 
 bool ToolPathReader::ReadLine(std::string_view* line, bool count_cut) {
@@ -129,27 +132,42 @@ int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   return count;
 }
 
-HeaderCursor* ToolPathReader::CursorOf(int32_t kind) {
-  for (auto& cursor : cursors_) {
-    if (cursor->kind() == kind) return cursor.get();
+int64_t ToolPathReader::NextHeader(int32_t kind, int64_t at) {
+  auto open = [&](HeaderCursor& cursor) {
+    return from_memory_ ? cursor.OpenMemory(memory_, at) : cursor.Open(file_.path(), at);
+  };
+  for (auto& cursor : own_cursors_) {
+    if (cursor->Watches(kind)) return cursor->NextAtOrAfter(kind, at);
   }
-  if (cursors_failed_ || cursors_.size() == kMaxCursors) return nullptr;
+  if (cursors_failed_) return HeaderCursor::kUnknown;
+  if (!shared_cursor_) {
+    auto cursor = std::make_unique<HeaderCursor>(kind, cursor_buffer_size_);
+    cursor->Watch(kProcessStart);
+    if (!open(*cursor)) {
+      cursors_failed_ = true;
+      return HeaderCursor::kUnknown;
+    }
+    shared_cursor_ = std::move(cursor);
+  }
+  if (shared_cursor_->Watches(kind)) {
+    const int64_t found = shared_cursor_->NextAtOrAfter(kind, at);
+    if (found != HeaderCursor::kUnknown) return found;
+  }
+  if (own_cursors_.size() == kMaxCursors) return HeaderCursor::kUnknown;
   auto cursor = std::make_unique<HeaderCursor>(kind, cursor_buffer_size_);
-  const bool opened = from_memory_ ? cursor->OpenMemory(memory_) : cursor->Open(file_.path());
-  if (!opened) {
+  if (!open(*cursor)) {
     cursors_failed_ = true;
-    return nullptr;
+    return HeaderCursor::kUnknown;
   }
-  cursors_.push_back(std::move(cursor));
-  return cursors_.back().get();
+  own_cursors_.push_back(std::move(cursor));
+  return own_cursors_.back()->NextAtOrAfter(kind, at);
 }
 
 bool ToolPathReader::FindAhead(int32_t kind, bool restore) {
   if (!file_.is_open()) return false;
   if (restore) {
-    if (HeaderCursor* cursor = CursorOf(kind)) {
-      return cursor->NextAtOrAfter(file_.Tell()) != HeaderCursor::kNone;
-    }
+    const int64_t found = NextHeader(kind, file_.Tell());
+    if (found != HeaderCursor::kUnknown) return found != HeaderCursor::kNone;
   }
   return ScanAhead(kind, restore);
 }
@@ -174,14 +192,13 @@ bool ToolPathReader::ScanAhead(int32_t kind, bool restore) {
 
 bool ToolPathReader::ComesBefore(int32_t kind) {
   if (!file_.is_open()) return false;
-  HeaderCursor* wanted = CursorOf(kind);
-  HeaderCursor* process = kind == kProcessStart ? wanted : CursorOf(kProcessStart);
-  if (wanted == nullptr || process == nullptr) return ScanComesBefore(kind);
   const int64_t at = file_.Tell();
-  const int64_t found = wanted->NextAtOrAfter(at);
+  const int64_t found = NextHeader(kind, at);
+  if (found == HeaderCursor::kUnknown) return ScanComesBefore(kind);
   if (found == HeaderCursor::kNone) return false;
   if (kind == kProcessStart) return true;
-  const int64_t stop = process->NextAtOrAfter(at);
+  const int64_t stop = NextHeader(kProcessStart, at);
+  if (stop == HeaderCursor::kUnknown) return ScanComesBefore(kind);
   return stop == HeaderCursor::kNone || found < stop;
 }
 

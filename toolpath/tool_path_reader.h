@@ -57,9 +57,9 @@ class ToolPathReader {
   /// exactly the decimal kind. With restore, the read position is put back
   /// where it was whatever the outcome. Without it, a found header is read
   /// next; when none is found the reader is left at the end of the file.
-  /// The look-aheads with restore (and ComesBefore) keep a cursor per kind
-  /// that moves forward with the reader, so a run asks them at every record
-  /// if it likes and the file is still read ahead only once.
+  /// The look-aheads with restore (and ComesBefore) keep cursors that move
+  /// forward with the reader, so a run asks them at every record if it
+  /// likes and the file is still read ahead only once.
   bool FindAhead(int32_t kind, bool restore);
 
   /// True when a header of the given kind comes before the next process
@@ -78,10 +78,14 @@ class ToolPathReader {
   // Look-aheads pass count_cut = false, so a line counts once however often
   // it is read.
   bool ReadLine(std::string_view* line, bool count_cut);
-  // The look-ahead cursor of `kind`, opened on first use; null when no more
-  // cursors are kept or the file cannot be opened again (the look-ahead then
-  // reads on from the reader's position itself).
-  HeaderCursor* CursorOf(int32_t kind);
+  // The offset of the next header of `kind` from the reader's position
+  // `at` on, HeaderCursor::kNone when there is none, or kUnknown when no
+  // cursor can tell (no more cursors are kept or the file cannot be opened
+  // again; the look-ahead then reads on from the reader's position itself).
+  // One cursor, opened at the first look-ahead, watches the asked kind and
+  // process starts together; another kind, or one that cursor had to let
+  // go, gets a cursor of its own from where the reader stands.
+  int64_t NextHeader(int32_t kind, int64_t at);
   bool ScanAhead(int32_t kind, bool restore);
   bool ScanComesBefore(int32_t kind);
 
@@ -90,7 +94,8 @@ class ToolPathReader {
   RecordFile file_;
   std::string_view memory_;  // the bytes of a memory reader
   bool from_memory_ = false;
-  std::vector<std::unique_ptr<HeaderCursor>> cursors_;
+  std::unique_ptr<HeaderCursor> shared_cursor_;
+  std::vector<std::unique_ptr<HeaderCursor>> own_cursors_;
   bool cursors_failed_ = false;
   size_t cursor_buffer_size_ = 64 * 1024;
   int64_t cut_lines_ = 0;
