@@ -97,10 +97,16 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
 }
 
 SectionExpander::WellFormedText* SectionExpander::KnownWellFormed(std::string_view text) {
-  for (WellFormedText& known : well_formed_) {
-    if (known.data == text.data() && known.bytes.size() == text.size() &&
-        std::memcmp(known.bytes.data(), text.data(), text.size()) == 0) {
-      return &known;
+  auto same = [&](const WellFormedText& known) {
+    return known.data == text.data() && known.bytes.size() == text.size() &&
+           std::memcmp(known.bytes.data(), text.data(), text.size()) == 0;
+  };
+  // Record after record it is mostly the section of the record before.
+  if (same(well_formed_[last_known_])) return &well_formed_[last_known_];
+  for (std::size_t i = 0; i < well_formed_.size(); ++i) {
+    if (same(well_formed_[i])) {
+      last_known_ = i;
+      return &well_formed_[i];
     }
   }
   return nullptr;

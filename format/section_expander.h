@@ -157,6 +157,7 @@ class SectionExpander {
   static constexpr std::size_t kWellFormedSlots = 32;
   std::vector<WellFormedText> well_formed_ = std::vector<WellFormedText>(kWellFormedSlots);
   WellFormedText* current_ = nullptr;  // the text being expanded
+  std::size_t last_known_ = 0;          // the slot KnownWellFormed found last
   std::size_t next_well_formed_ = 0;
 };
 

@@ -34,8 +34,6 @@ void RunContext::ResolveCodes() {
   }
 }
 
-Variable* Var(RunContext& ctx, std::int32_t number) { return ctx.variables->Lookup(number); }
-
 void StoreCode(RunContext& ctx, std::int32_t number, std::string_view key) {
   Variable* v = Var(ctx, number);
   if (!v) return;
@@ -51,20 +49,8 @@ void StoreCode(RunContext& ctx, std::int32_t number, CodeKey key) {
   if (Variable* v = Var(ctx, number)) v->SetText(ctx.code_texts[key.index]);
 }
 
-void StoreNumber(RunContext& ctx, std::int32_t number, double value) {
-  if (Variable* v = Var(ctx, number)) v->SetNumber(value);
-}
-
 void StoreText(RunContext& ctx, std::int32_t number, std::string_view text) {
   if (Variable* v = Var(ctx, number)) v->SetText(text);
-}
-
-void AddNumber(RunContext& ctx, std::int32_t number, double delta) {
-  if (Variable* v = Var(ctx, number)) v->AddNumber(delta);
-}
-
-void SetChanged(RunContext& ctx, std::int32_t number, bool changed) {
-  if (Variable* v = Var(ctx, number)) v->SetChanged(changed);
 }
 
 void StoreQuiet(RunContext& ctx, std::int32_t number, double value) {
@@ -72,11 +58,6 @@ void StoreQuiet(RunContext& ctx, std::int32_t number, double value) {
     v->SetNumber(value);
     v->SetChanged(false);
   }
-}
-
-double NumberOf(RunContext& ctx, std::int32_t number) {
-  Variable* v = Var(ctx, number);
-  return v ? v->GetNumber() : 0.0;
 }
 
 void StoreGenericItem(RunContext& ctx, const RecordField& field) {
@@ -91,31 +72,10 @@ void StoreGenericItem(RunContext& ctx, const RecordField& field) {
 
 namespace {
 
-// Range variables: minimum at base + 2 * axis, maximum just after it.
-constexpr std::int32_t kAllRangeBase = 37;
-constexpr std::int32_t kFeedRangeBase = 57;
 constexpr double kRangeResetMin = 1000.0;
 constexpr double kRangeResetMax = -1000.0;
 
-void Widen(RunContext& ctx, std::int32_t base, int axis, double value) {
-  if (axis < 0 || axis > 2) return;
-  if (Variable* lo = Var(ctx, base + 2 * axis); lo && value < lo->GetNumber()) {
-    lo->SetNumber(value);
-  }
-  if (Variable* hi = Var(ctx, base + 2 * axis + 1); hi && value > hi->GetNumber()) {
-    hi->SetNumber(value);
-  }
-}
-
 }  // namespace
-
-void UpdateRange(RunContext& ctx, int axis, double value) {
-  Widen(ctx, kAllRangeBase, axis, value);
-}
-
-void UpdateFeedRange(RunContext& ctx, int axis, double value) {
-  Widen(ctx, kFeedRangeBase, axis, value);
-}
 
 void SetRange(RunContext& ctx, int axis, double value) {
   if (axis < 0 || axis > 2) return;

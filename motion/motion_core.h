@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "format/variable_store.h"
 #include "motion/run_context.h"
 
 namespace tlv {
@@ -39,8 +40,13 @@ inline constexpr std::int32_t kVarProcessStart = 227;  // 227, 228, 229
 /// Longest code text stored in a variable, in bytes.
 inline constexpr std::size_t kMaxCodeText = 30;
 
+// The small stores every record makes are inline: a straight move makes
+// dozens of them.
+
 /// The variable `number`, or nullptr when the definition has none.
-Variable* Var(RunContext& ctx, std::int32_t number);
+inline Variable* Var(RunContext& ctx, std::int32_t number) {
+  return ctx.variables->Lookup(number);
+}
 
 /// Stores the code table's text of `key` (cut to kMaxCodeText bytes; empty
 /// when the table lacks the key) into variable `number` as text.
@@ -48,24 +54,52 @@ void StoreCode(RunContext& ctx, std::int32_t number, std::string_view key);
 /// The same for a key known at compile time, without a table look-up once
 /// the job's codes are resolved.
 void StoreCode(RunContext& ctx, std::int32_t number, CodeKey key);
-void StoreNumber(RunContext& ctx, std::int32_t number, double value);
+inline void StoreNumber(RunContext& ctx, std::int32_t number, double value) {
+  if (Variable* v = Var(ctx, number)) v->SetNumber(value);
+}
 void StoreText(RunContext& ctx, std::int32_t number, std::string_view text);
-void AddNumber(RunContext& ctx, std::int32_t number, double delta);
+inline void AddNumber(RunContext& ctx, std::int32_t number, double delta) {
+  if (Variable* v = Var(ctx, number)) v->AddNumber(delta);
+}
 /// Raises (true) or clears the changed flag of `number`.
-void SetChanged(RunContext& ctx, std::int32_t number, bool changed);
+inline void SetChanged(RunContext& ctx, std::int32_t number, bool changed) {
+  if (Variable* v = Var(ctx, number)) v->SetChanged(changed);
+}
 /// Stores and then clears the changed flag, so the value is not written by
 /// itself.
 void StoreQuiet(RunContext& ctx, std::int32_t number, double value);
 /// The number of variable `number`, 0 when it does not exist.
-double NumberOf(RunContext& ctx, std::int32_t number);
+inline double NumberOf(RunContext& ctx, std::int32_t number) {
+  Variable* v = Var(ctx, number);
+  return v ? v->GetNumber() : 0.0;
+}
 /// Copies a field whose code has no special meaning into the variable of
 /// the same number: text fields as text, others as numbers.
 void StoreGenericItem(RunContext& ctx, const RecordField& field);
 
-/// Widens the all-points range of `axis` (0 X, 1 Y, 2 Z) by `value`.
-void UpdateRange(RunContext& ctx, int axis, double value);
+/// Range variables: minimum at base + 2 * axis, maximum just after it.
+inline constexpr std::int32_t kAllRangeBase = 37;
+inline constexpr std::int32_t kFeedRangeBase = 57;
+
+/// Widens the range of `axis` (0 X, 1 Y, 2 Z) whose variables start at
+/// `base` by `value`.
+inline void WidenRange(RunContext& ctx, std::int32_t base, int axis, double value) {
+  if (axis < 0 || axis > 2) return;
+  if (Variable* lo = Var(ctx, base + 2 * axis); lo && value < lo->GetNumber()) {
+    lo->SetNumber(value);
+  }
+  if (Variable* hi = Var(ctx, base + 2 * axis + 1); hi && value > hi->GetNumber()) {
+    hi->SetNumber(value);
+  }
+}
+/// Widens the all-points range of `axis` by `value`.
+inline void UpdateRange(RunContext& ctx, int axis, double value) {
+  WidenRange(ctx, kAllRangeBase, axis, value);
+}
 /// Widens the feed-moves range of `axis` by `value`.
-void UpdateFeedRange(RunContext& ctx, int axis, double value);
+inline void UpdateFeedRange(RunContext& ctx, int axis, double value) {
+  WidenRange(ctx, kFeedRangeBase, axis, value);
+}
 /// Sets both ends of the all-points range of `axis` to `value`.
 void SetRange(RunContext& ctx, int axis, double value);
 /// Minimum 1000, maximum -1000 on every axis of both ranges.
