@@ -92,32 +92,23 @@ bool HeaderCursor::Refill(size_t keep) {
 }
 
 HeaderCursor::Kind* HeaderCursor::KindAt(size_t at, bool* more) {
-  // "_", the digits, then LF, CR LF, or CR or nothing at the end.
-  *more = false;
-  size_t digits_end = at + 1;
-  while (digits_end < size_ && digits_end - at <= sizeof Kind::digits &&
-         ((data_[digits_end] >= '0' && data_[digits_end] <= '9') || data_[digits_end] == '-')) {
-    ++digits_end;
-  }
-  if (digits_end == size_ && !end_) {
-    *more = true;
-    return nullptr;
-  }
-  if (digits_end < size_) {
-    const char c = data_[digits_end];
-    if (c == '\r') {
-      if (digits_end + 1 == size_ && !end_) {
-        *more = true;
-        return nullptr;
-      }
-      if (digits_end + 1 < size_ && data_[digits_end + 1] != '\n') return nullptr;
-    } else if (c != '\n') {
-      return nullptr;
-    }
-  }
-  const size_t count = digits_end - at - 1;
+  // "_", the digits of a kind, then LF, CR LF, or CR or nothing at the end.
+  // The longest header text of a kind and its line end must be buffered to
+  // tell.
+  constexpr size_t kLongest = 1 + sizeof Kind::digits + 2;
+  *more = !end_ && size_ - at < kLongest;
+  if (*more) return nullptr;
   for (Kind& k : kinds_) {
-    if (k.digit_count == count && std::memcmp(data_ + at + 1, k.digits, count) == 0) return &k;
+    const size_t digits_end = at + 1 + k.digit_count;
+    if (digits_end > size_) continue;
+    size_t i = 0;
+    while (i < k.digit_count && data_[at + 1 + i] == k.digits[i]) ++i;
+    if (i < k.digit_count) continue;
+    if (digits_end == size_) return &k;  // the end of the data
+    const char c = data_[digits_end];
+    if (c == '\n') return &k;
+    if (c != '\r') continue;
+    if (digits_end + 1 == size_ || data_[digits_end + 1] == '\n') return &k;
   }
   return nullptr;
 }

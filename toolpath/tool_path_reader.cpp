@@ -92,14 +92,6 @@ void ToolPathReader::Close() {
   own_cursors_.clear();
 }
 
-bool ToolPathReader::ReadLine(std::string_view* line, bool count_cut) {
-  bool cut = false;
-  if (!file_.ReadLine(line, kMaxLineLength, &cut)) return false;
-  last_line_cut_ = cut && count_cut;
-  if (last_line_cut_) ++cut_lines_;
-  return true;
-}
-
 int ToolPathReader::ReadNextRecord(ToolPathRecord* record) {
   record->count = 0;
   if (!file_.is_open()) return 0;

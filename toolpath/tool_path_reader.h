@@ -77,7 +77,13 @@ class ToolPathReader {
  private:
   // Look-aheads pass count_cut = false, so a line counts once however often
   // it is read.
-  bool ReadLine(std::string_view* line, bool count_cut);
+  bool ReadLine(std::string_view* line, bool count_cut) {
+    bool cut = false;
+    if (!file_.ReadLine(line, kMaxLineLength, &cut)) return false;
+    last_line_cut_ = cut && count_cut;
+    if (last_line_cut_) ++cut_lines_;
+    return true;
+  }
   // The offset of the next header of `kind` from the reader's position
   // `at` on, HeaderCursor::kNone when there is none, or kUnknown when no
   // cursor can tell (no more cursors are kept or the file cannot be opened
