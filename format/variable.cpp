@@ -150,7 +150,7 @@ void Variable::AddNumber(double d) {
   }
 }
 
-void Variable::SetText(std::string_view text) {
+void Variable::SetChangedText(std::string_view text) {
   if (is_text) {
     StoreText(text);
   } else {

@@ -66,7 +66,11 @@ class Variable {
   void SetInteger(std::int32_t n);
   void AddNumber(double d);
   /// A numeric variable takes the decimal conversion of the first 30 bytes.
-  void SetText(std::string_view text);
+  void SetText(std::string_view text) {
+    // A code stored again at every record, unchanged, is done here.
+    if (is_text && text == slot().text) return;
+    SetChangedText(text);
+  }
 
   /// The numeric value; a text variable's leading number.  Clears pinned.
   double GetNumber() {
@@ -156,6 +160,8 @@ class Variable {
   double NewQuantum(double v) const;
   void EnsureCached(ValueSlot& s) const;
   void StoreText(std::string_view text);
+  /// SetText of a text that may differ from the stored one.
+  void SetChangedText(std::string_view text);
   void Print(std::string* out, std::size_t max);
 
   OutputFormat format_;

@@ -2,6 +2,7 @@
 
 #include "format/variable_store.h"
 #include "motion/motion_core.h"
+#include "platform/text_encoding.h"
 #include "toolpath/tool_path_record.h"
 
 namespace tlv {
@@ -23,9 +24,15 @@ void HandleStraightMove(RunContext& ctx, const ToolPathRecord& record, StraightM
   // back to the rapid/linear code.
   if (Variable* line = Var(ctx, kVarLineCode)) {
     if (Variable* motion = Var(ctx, kVarMotionCode)) {
-      ctx.scratch.clear();
-      line->GetText(&ctx.scratch, kMaxCodeText);
-      motion->SetText(ctx.scratch);
+      if (line->is_text) {
+        // The code text as it stands (GetText without the copy).
+        line->pinned = false;
+        motion->SetText(CutCp932(line->slot().text, kMaxCodeText));
+      } else {
+        ctx.scratch.clear();
+        line->GetText(&ctx.scratch, kMaxCodeText);
+        motion->SetText(ctx.scratch);
+      }
     }
   }
 
