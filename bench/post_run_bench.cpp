@@ -13,6 +13,8 @@
 // code left the output as it was). --frames=MOVES (default 1000000; 0 skips
 // it) posts MOVES moves twice: with a few processes and tool changes, and
 // with 10^4 of each spread over them, and prints both per-record times.
+// A first line gives TLVP's start-up: the CPU time of a tool path of one
+// move, which the time per record of a short tool path includes.
 // TLVP, the post and the dictionary are found beside this program's build
 // folder unless given.
 #define TLV_BENCH_OWN_MAIN
@@ -264,9 +266,26 @@ int main(int argc, char** argv) {
     std::printf("load average %.2f %.2f %.2f on %ld processors\n", load[0], load[1], load[2],
                 sysconf(_SC_NPROCESSORS_ONLN));
   }
+  bool ok = true;
+  {
+    // What every run pays before its first record: the time per record of
+    // a short tool path includes it.
+    tlv::bench::RasterPlan plan;
+    plan.moves = 1;
+    Measured m;
+    const fs::path dir = work / "start-up";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    const fs::path source = dir / "generated.tlvstx";
+    ok = Generate(plan, source, &m) && PostRepeatedly(opt, dir, source, 9, &m);
+    if (ok) {
+      std::printf("start-up: %.1f ms CPU for a tool path of one move (%" PRId64 " records)\n",
+                  m.cpu * 1e3, m.records);
+    }
+    if (!opt.keep) fs::remove_all(dir, ec);
+  }
   std::printf("%-26s %10s %8s %7s %7s %10s %7s %8s %7s %16s\n", "case", "records", "MB",
               "wall s", "cpu s", "records/s", "MB/s", "ns/rec", "peak MB", "NC checksum");
-  bool ok = true;
   for (int64_t size : opt.sizes) {
     tlv::bench::RasterPlan plan;
     plan.moves = size;
