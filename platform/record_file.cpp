@@ -372,30 +372,17 @@ bool RecordFile::ReadLineSlow(std::string_view* line, size_t max_length, bool* w
     eof_ = true;
     return false;
   }
-  // The usual case: the whole line lies in the buffer.
-  const char* p = buf_ + pos_;
-  size_t avail = end_ - pos_;
-  if (const void* lf = std::memchr(p, '\n', avail)) {
-    size_t length = static_cast<size_t>(static_cast<const char*>(lf) - p);
-    pos_ += length + 1;
-    if (length > 0 && p[length - 1] == '\r') --length;
-    if (length > max_length) {
-      length = max_length;
-      if (was_cut) *was_cut = true;
-    }
-    *line = std::string_view(p, length);
-    return true;
-  }
-  // The line runs past the buffer: gather it in scratch_, keeping at most one
-  // byte more than max_length (to tell a CR before the LF from a long line)
-  // and counting the rest.
+  // A line the inline reader left: one that runs past the buffer or is too
+  // long.  It is gathered in scratch_, keeping at most one byte more than
+  // max_length (to tell a CR before the LF from a long line) and counting
+  // the rest.
   scratch_.clear();
   const size_t cap = max_length + 1;
   size_t total = 0;
   char last_char = 0;
   for (;;) {
-    p = buf_ + pos_;
-    avail = end_ - pos_;
+    const char* p = buf_ + pos_;
+    const size_t avail = end_ - pos_;
     const void* lf = std::memchr(p, '\n', avail);
     size_t n = lf ? static_cast<size_t>(static_cast<const char*>(lf) - p) : avail;
     if (n > 0) {
