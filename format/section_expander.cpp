@@ -1,7 +1,6 @@
 #include "format/section_expander.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "definition/code_table.h"
@@ -78,7 +77,7 @@ bool SectionExpander::ExpandCompiled(std::string_view text, bool first_stream) {
     if (!ValidateConditionals(text)) return false;
     known = &RememberWellFormed(text);
   }
-  const bool has_keywords = known->has_keywords;
+  const bool has_keywords = !known->keywords.empty();
   const std::string_view saved = text_;
   WellFormedText* const saved_known = current_;
   text_ = text;
@@ -141,7 +140,6 @@ SectionExpander::WellFormedText& SectionExpander::RememberWellFormed(std::string
       slot.group_markers.push_back(static_cast<std::uint32_t>(pos));
     }
   }
-  slot.has_keywords = !slot.keywords.empty();
   return slot;
 }
 

@@ -129,9 +129,9 @@ class SectionExpander {
   // expanding the same section again for the next record does not walk it
   // again. A text counts as known only when its bytes equal the copy kept;
   // malformed texts are never kept (their check reports each time).
-  // A known text also remembers whether it holds any keyword at all (a
-  // text without one is a single stretch, expanded without walking it for
-  // keywords first) and the steps of its stretches.
+  // A known text also keeps its keywords (a text without any is a single
+  // stretch, expanded without a region walk) and the steps of its
+  // stretches.
   struct KeywordAt {
     std::uint32_t pos;
     int code;  // the byte after the marker; 0 when the text ends first
@@ -139,7 +139,6 @@ class SectionExpander {
   struct WellFormedText {
     const char* data = nullptr;
     std::string bytes;
-    bool has_keywords = true;
     // The keywords and group markers of the marker-aware walk, in order.
     std::vector<KeywordAt> keywords;
     std::vector<std::uint32_t> group_markers;
